@@ -1,0 +1,106 @@
+#include "frame/frame_form.h"
+
+#include "frame/shape.h"
+#include "platform/conversions.h"
+
+namespace zelvaro {
+
+using platform::roundHalfEven;
+
+frmZelvaro::frmZelvaro(platform::Runtime& runtime) : runtime_(runtime) {}
+
+frmZelvaro::~frmZelvaro() = default;
+
+void frmZelvaro::Load() {
+    if (loaded()) return;
+    tmrMinuterie_ = runtime_.createTimer(fade::kDelay, [this] { tmrMinuterie_Timer(); });
+    window_ = runtime_.createFrameWindow(*this);
+    if (!window_) return; // the runtime has told the user why
+    loaded_ = true;
+    Form_Load();
+}
+
+void frmZelvaro::Unload() {
+    if (!loaded()) return;
+    bool cancel = false;
+    Form_Unload(cancel);
+    if (cancel) return;
+    loaded_ = false;
+    tmrMinuterie_->setEnabled(false);
+    window_->close();
+    runtime_.quit();
+}
+
+void frmZelvaro::Form_Load() {
+    window_->show();
+
+    // Placed with the screen's own factor, so the window covers the screen at any scaling.
+    const platform::ScreenMetrics screen = runtime_.screen();
+    const platform::TwipsRect bounds = window_->geometry();
+    const auto px = [](double twips, double perPixel) {
+        return static_cast<std::int32_t>(roundHalfEven(twips / perPixel));
+    };
+    window_->placeTopmost(px(bounds.left, screen.twipsPerPixelX),
+                          px(bounds.top, screen.twipsPerPixelY),
+                          px(bounds.width, screen.twipsPerPixelX),
+                          px(bounds.height, screen.twipsPerPixelY));
+
+    margins::load(runtime_);
+    limits_ = margins::computeLimits(screen);
+    modRégions::AppliquerMarges(*this);
+    tmrMinuterie_->setEnabled(true);
+}
+
+void frmZelvaro::Form_KeyDown(std::int16_t KeyCode, std::int16_t /*Shift*/) {
+    bool changed = false;
+    switch (KeyCode) {
+    case platform::keys::Escape:
+        Unload();
+        return;
+    case platform::keys::Left:
+        changed = margins::decreaseHorizontal();
+        break;
+    case platform::keys::Up:
+        changed = margins::decreaseVertical();
+        break;
+    case platform::keys::Right:
+        changed = margins::increaseHorizontal(limits_);
+        break;
+    case platform::keys::Down:
+        changed = margins::increaseVertical(limits_);
+        break;
+    default:
+        runtime_.beep();
+        return;
+    }
+    if (changed) modRégions::AppliquerMarges(*this);
+}
+
+void frmZelvaro::Form_KeyUp(std::int16_t /*KeyCode*/, std::int16_t /*Shift*/) {
+    // Keys may still arrive between Escape's unload and the window going away.
+    if (loaded()) tmrMinuterie_->setEnabled(true);
+}
+
+void frmZelvaro::Form_MouseDown(std::int16_t /*Button*/, std::int16_t /*Shift*/, double /*X*/,
+                                double /*Y*/) {}
+
+void frmZelvaro::Form_Unload(bool& /*Cancel*/) { margins::save(runtime_); }
+
+void frmZelvaro::tmrMinuterie_Timer() {
+    tmrMinuterie_->setEnabled(false);
+    for (std::int16_t red = modRégions::kGlowRed; red >= 0; red -= fade::kRedStep) {
+        window_->setBackColour(platform::rgb(red, 0, 0));
+        runtime_.sleep(fade::kShadePause);
+    }
+}
+
+void frmZelvaro::onKeyDown(std::int16_t keyCode, std::int16_t shift) {
+    if (loaded()) Form_KeyDown(keyCode, shift);
+}
+void frmZelvaro::onKeyUp(std::int16_t keyCode, std::int16_t shift) { Form_KeyUp(keyCode, shift); }
+void frmZelvaro::onMouseDown(std::int16_t button, std::int16_t shift, double x, double y) {
+    if (loaded()) Form_MouseDown(button, shift, x, y);
+}
+void frmZelvaro::onCloseRequest() { Unload(); }
+
+} // namespace zelvaro

@@ -1,0 +1,52 @@
+#include "frame/shape.h"
+
+#include <algorithm>
+
+#include "frame/frame_form.h"
+#include "frame/margins.h"
+#include "platform/conversions.h"
+
+namespace zelvaro::modRégions {
+
+namespace {
+
+std::int32_t clampToRegion(std::int64_t coordinate) {
+    return static_cast<std::int32_t>(std::clamp<std::int64_t>(
+        coordinate, -platform::kRegionCoordinateLimit, platform::kRegionCoordinateLimit));
+}
+
+std::int32_t toPixels(double twips, double twipsPerPixel) {
+    return clampToRegion(platform::roundHalfEven(twips / twipsPerPixel));
+}
+
+} // namespace
+
+platform::PixelRect innerRectangle(std::int32_t width, std::int32_t height,
+                                   std::int32_t horizontal, std::int32_t vertical) {
+    return {clampToRegion(horizontal), clampToRegion(vertical),
+            clampToRegion(std::int64_t{width} - horizontal),
+            clampToRegion(std::int64_t{height} - vertical)};
+}
+
+void AppliquerMarges(frmZelvaro& form) {
+    form.tmrMinuterie().setEnabled(false);
+    platform::FrameWindow& window = form.window();
+    window.setBackColour(kGlowColour);
+
+    const platform::ScreenMetrics screen = form.runtime().screen();
+    const platform::TwipsRect size = window.geometry();
+    const std::int32_t w = toPixels(size.width, screen.twipsPerPixelX);
+    const std::int32_t h = toPixels(size.height, screen.twipsPerPixelY);
+
+    platform::Regions& regions = form.runtime().regions();
+    platform::OwnedRegion frame(regions, {0, 0, w, h});
+    {
+        const platform::OwnedRegion whole(regions, {0, 0, w, h});
+        const platform::OwnedRegion hole(
+            regions, innerRectangle(w, h, margins::MargeHorizontale, margins::MargeVerticale));
+        regions.combineDifference(frame.get(), whole.get(), hole.get());
+    }
+    window.setRegion(frame.release());
+}
+
+} // namespace zelvaro::modRégions

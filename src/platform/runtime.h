@@ -1,0 +1,160 @@
+// The services the forms rely on. Each platform (Win32, Qt, the scripted test runtime) implements
+// this one interface; the forms above it decide everything and the runtimes only translate.
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <utility>
+
+namespace zelvaro::platform {
+
+// Colours as the forms store them: &H00BBGGRR, red in the low byte.
+using Colour = std::uint32_t;
+
+constexpr Colour rgb(int red, int green, int blue) {
+    return static_cast<Colour>((red & 0xFF) | (green & 0xFF) << 8 | (blue & 0xFF) << 16);
+}
+constexpr int redOf(Colour c) { return static_cast<int>(c & 0xFF); }
+constexpr int greenOf(Colour c) { return static_cast<int>(c >> 8 & 0xFF); }
+constexpr int blueOf(Colour c) { return static_cast<int>(c >> 16 & 0xFF); }
+
+// Virtual-key codes as the key events carry them.
+namespace keys {
+inline constexpr std::int16_t Escape = 27;
+inline constexpr std::int16_t Left = 37;
+inline constexpr std::int16_t Up = 38;
+inline constexpr std::int16_t Right = 39;
+inline constexpr std::int16_t Down = 40;
+} // namespace keys
+
+// Mouse buttons as the mouse events carry them.
+namespace buttons {
+inline constexpr std::int16_t Left = 1;
+inline constexpr std::int16_t Right = 2;
+inline constexpr std::int16_t Middle = 4;
+} // namespace buttons
+
+// Form geometry is in twips; regions and window placement are in pixels.
+struct TwipsRect {
+    double left = 0, top = 0, width = 0, height = 0;
+};
+
+// Right and bottom are exclusive, as in the platform's rectangle-region call.
+struct PixelRect {
+    std::int32_t left = 0, top = 0, right = 0, bottom = 0;
+    friend bool operator==(const PixelRect&, const PixelRect&) = default;
+};
+
+// Region coordinates must stay within this magnitude: GDI keeps 27 bits, the other platforms more.
+inline constexpr std::int32_t kRegionCoordinateLimit = (1 << 27) - 1;
+
+struct ScreenMetrics {
+    double widthTwips = 0, heightTwips = 0;
+    double twipsPerPixelX = 15, twipsPerPixelY = 15;
+};
+
+// An opaque platform region. The frame window owns the one it is given; every other one is
+// destroyed by whoever created it (see OwnedRegion).
+using RegionHandle = std::uintptr_t;
+
+class Regions {
+public:
+    virtual RegionHandle createRect(PixelRect rect) = 0;
+    // destination = minuend minus subtrahend
+    virtual void combineDifference(RegionHandle destination, RegionHandle minuend,
+                                   RegionHandle subtrahend) = 0;
+    virtual void destroy(RegionHandle region) = 0;
+
+protected:
+    ~Regions() = default;
+};
+
+// A region that is destroyed when it goes out of scope unless handed on with release().
+class OwnedRegion {
+public:
+    OwnedRegion(Regions& regions, PixelRect rect)
+        : regions_(&regions), handle_(regions.createRect(rect)) {}
+    OwnedRegion(const OwnedRegion&) = delete;
+    OwnedRegion& operator=(const OwnedRegion&) = delete;
+    ~OwnedRegion() {
+        if (handle_) regions_->destroy(handle_);
+    }
+    RegionHandle get() const { return handle_; }
+    RegionHandle release() { return std::exchange(handle_, RegionHandle{}); }
+
+private:
+    Regions* regions_;
+    RegionHandle handle_;
+};
+
+// A timer control: ticks every interval on the user-interface thread while enabled.
+class Timer {
+public:
+    virtual ~Timer() = default;
+    virtual void setEnabled(bool enabled) = 0;
+    virtual bool enabled() const = 0;
+};
+
+// What a form hears from its native window. Shift is 1 Shift, 2 Ctrl, 4 Alt.
+class WindowEvents {
+public:
+    virtual void onKeyDown(std::int16_t keyCode, std::int16_t shift) = 0;
+    virtual void onKeyUp(std::int16_t keyCode, std::int16_t shift) = 0;
+    virtual void onMouseDown(std::int16_t button, std::int16_t shift, double xTwips,
+                             double yTwips) = 0;
+    // The system or the user asked the window to close (close box, end of the session…).
+    virtual void onCloseRequest() = 0;
+
+protected:
+    ~WindowEvents() = default;
+};
+
+// The native window behind the full-screen frame form.
+class FrameWindow {
+public:
+    virtual ~FrameWindow() = default;
+    // Visible and active, so that it holds the keyboard focus.
+    virtual void show() = 0;
+    virtual TwipsRect geometry() const = 0;
+    // Above all other windows, at this pixel placement, shown, without activating it.
+    virtual void placeTopmost(std::int32_t x, std::int32_t y, std::int32_t width,
+                              std::int32_t height) = 0;
+    // Painted before this returns, so a blocking caller still shows every colour it sets.
+    virtual void setBackColour(Colour colour) = 0;
+    virtual Colour backColour() const = 0;
+    // The window takes ownership of the region and releases the one it had.
+    virtual void setRegion(RegionHandle region) = 0;
+    // Destroys the native window; its events stop.
+    virtual void close() = 0;
+};
+
+class Runtime {
+public:
+    virtual ScreenMetrics screen() const = 0;
+    virtual Regions& regions() = 0;
+    virtual std::unique_ptr<FrameWindow> createFrameWindow(WindowEvents& events) = 0;
+    virtual std::unique_ptr<Timer> createTimer(std::chrono::milliseconds interval,
+                                               std::function<void()> onTick) = 0;
+    virtual void beep() = 0;
+    // Blocks the user-interface thread; events that arrive meanwhile wait.
+    virtual void sleep(std::chrono::milliseconds duration) = 0;
+
+    // Per-user settings store, text values addressed by application, section and key.
+    virtual std::u16string getSetting(std::u16string_view application,
+                                      std::u16string_view section, std::u16string_view key,
+                                      std::u16string_view defaultValue) = 0;
+    virtual void saveSetting(std::u16string_view application, std::u16string_view section,
+                             std::u16string_view key, std::u16string_view value) = 0;
+
+    // No form is left loaded: the message loop ends and so does the process.
+    virtual void quit() = 0;
+
+protected:
+    ~Runtime() = default;
+};
+
+} // namespace zelvaro::platform

@@ -1,0 +1,232 @@
+#include "platform/scripted/scripted_runtime.h"
+
+#include <algorithm>
+#include <utility>
+
+namespace zelvaro::scripted {
+
+using platform::PixelRect;
+
+bool contains(const RectList& region, std::int32_t x, std::int32_t y) {
+    return std::any_of(region.begin(), region.end(), [&](const PixelRect& r) {
+        return x >= r.left && x < r.right && y >= r.top && y < r.bottom;
+    });
+}
+
+namespace {
+
+// The rectangle-region call swaps inverted edges; an empty rectangle gives an empty region.
+RectList normalised(PixelRect r) {
+    if (r.left > r.right) std::swap(r.left, r.right);
+    if (r.top > r.bottom) std::swap(r.top, r.bottom);
+    if (r.left == r.right || r.top == r.bottom) return {};
+    return {r};
+}
+
+// Up to four pieces of a that lie outside b.
+void subtract(const PixelRect& a, const PixelRect& b, RectList& out) {
+    const PixelRect cut{std::max(a.left, b.left), std::max(a.top, b.top),
+                        std::min(a.right, b.right), std::min(a.bottom, b.bottom)};
+    if (cut.left >= cut.right || cut.top >= cut.bottom) {
+        out.push_back(a);
+        return;
+    }
+    if (a.top < cut.top) out.push_back({a.left, a.top, a.right, cut.top});
+    if (cut.bottom < a.bottom) out.push_back({a.left, cut.bottom, a.right, a.bottom});
+    if (a.left < cut.left) out.push_back({a.left, cut.top, cut.left, cut.bottom});
+    if (cut.right < a.right) out.push_back({cut.right, cut.top, a.right, cut.bottom});
+}
+
+} // namespace
+
+class ScriptedTimer final : public platform::Timer {
+public:
+    ScriptedTimer(ScriptedRuntime& runtime, Millis interval, std::function<void()> onTick)
+        : runtime_(runtime), interval_(interval), onTick_(std::move(onTick)) {
+        runtime_.timers_.push_back(this);
+    }
+    ~ScriptedTimer() override { std::erase(runtime_.timers_, this); }
+
+    // Enabling an enabled timer leaves its countdown as it is.
+    void setEnabled(bool enabled) override {
+        if (enabled && !enabled_) due_ = runtime_.now_ + interval_;
+        enabled_ = enabled;
+    }
+    bool enabled() const override { return enabled_; }
+
+    Millis due() const { return due_; }
+    void tick() {
+        due_ = runtime_.now_ + interval_;
+        onTick_();
+    }
+
+private:
+    ScriptedRuntime& runtime_;
+    Millis interval_;
+    std::function<void()> onTick_;
+    bool enabled_ = false;
+    Millis due_{0};
+};
+
+class ScriptedWindow final : public platform::FrameWindow {
+public:
+    explicit ScriptedWindow(ScriptedRuntime& runtime) : runtime_(runtime) {}
+
+    void show() override { runtime_.shown = true; }
+    platform::TwipsRect geometry() const override {
+        return {0, 0, runtime_.screen_.widthTwips, runtime_.screen_.heightTwips};
+    }
+    void placeTopmost(std::int32_t x, std::int32_t y, std::int32_t width,
+                      std::int32_t height) override {
+        runtime_.placements.push_back({x, y, width, height});
+    }
+    void setBackColour(platform::Colour colour) override {
+        runtime_.colour_ = colour;
+        runtime_.colours.push_back({runtime_.now_, colour});
+    }
+    platform::Colour backColour() const override { return runtime_.colour_; }
+    void setRegion(platform::RegionHandle region) override { runtime_.takeWindowRegion(region); }
+    void close() override {
+        runtime_.closed = true;
+        runtime_.events_ = nullptr;
+    }
+
+private:
+    ScriptedRuntime& runtime_;
+};
+
+ScriptedRuntime::ScriptedRuntime(std::int32_t widthPixels, std::int32_t heightPixels,
+                                 double twipsPerPixel) {
+    setScreen(widthPixels, heightPixels, twipsPerPixel);
+}
+
+ScriptedRuntime::~ScriptedRuntime() = default;
+
+void ScriptedRuntime::setScreen(std::int32_t widthPixels, std::int32_t heightPixels,
+                                double twipsPerPixel) {
+    screen_ = {widthPixels * twipsPerPixel, heightPixels * twipsPerPixel, twipsPerPixel,
+               twipsPerPixel};
+}
+
+void ScriptedRuntime::post(Millis at, std::function<void(platform::WindowEvents&)> deliver) {
+    queue_.push_back({at, nextOrder_++, std::move(deliver)});
+}
+
+void ScriptedRuntime::keyDown(std::int16_t key, Millis at) {
+    post(at, [key](platform::WindowEvents& e) { e.onKeyDown(key, 0); });
+}
+void ScriptedRuntime::keyUp(std::int16_t key, Millis at) {
+    post(at, [key](platform::WindowEvents& e) { e.onKeyUp(key, 0); });
+}
+void ScriptedRuntime::press(std::int16_t key, Millis at) {
+    keyDown(key, at);
+    keyUp(key, at);
+}
+void ScriptedRuntime::mouseDown(std::int16_t button, Millis at) {
+    post(at, [button](platform::WindowEvents& e) { e.onMouseDown(button, 0, 0, 0); });
+}
+void ScriptedRuntime::closeRequest(Millis at) {
+    post(at, [](platform::WindowEvents& e) { e.onCloseRequest(); });
+}
+
+void ScriptedRuntime::runUntil(Millis until) {
+    while (!quitRequested) {
+        // The earliest of the next input and the next enabled timer; input first on a tie, as a
+        // message queue serves posted input before it synthesises timer messages.
+        auto input = std::min_element(queue_.begin(), queue_.end(), [](auto& a, auto& b) {
+            return std::tie(a.at, a.order) < std::tie(b.at, b.order);
+        });
+        ScriptedTimer* timer = nullptr;
+        for (ScriptedTimer* t : timers_)
+            if (t->enabled() && (!timer || t->due() < timer->due())) timer = t;
+
+        const bool inputNext = input != queue_.end() && (!timer || input->at <= timer->due());
+        const Millis at = inputNext ? input->at : timer ? timer->due() : until + Millis{1};
+        if (at > until) break;
+        now_ = std::max(now_, at);
+        if (inputNext) {
+            auto deliver = std::move(input->deliver);
+            queue_.erase(input);
+            if (events_) deliver(*events_);
+        } else {
+            timer->tick();
+        }
+    }
+    now_ = std::max(now_, until);
+}
+
+std::unique_ptr<platform::FrameWindow>
+ScriptedRuntime::createFrameWindow(platform::WindowEvents& events) {
+    events_ = &events;
+    closed = false;
+    return std::make_unique<ScriptedWindow>(*this);
+}
+
+std::unique_ptr<platform::Timer> ScriptedRuntime::createTimer(Millis interval,
+                                                              std::function<void()> onTick) {
+    return std::make_unique<ScriptedTimer>(*this, interval, std::move(onTick));
+}
+
+std::u16string ScriptedRuntime::storeKey(std::u16string_view application,
+                                         std::u16string_view section, std::u16string_view key) {
+    std::u16string joined(application);
+    joined.append(u"\\").append(section).append(u"\\").append(key);
+    return joined;
+}
+
+std::u16string ScriptedRuntime::getSetting(std::u16string_view application,
+                                           std::u16string_view section, std::u16string_view key,
+                                           std::u16string_view defaultValue) {
+    const auto found = store.find(storeKey(application, section, key));
+    return found != store.end() ? found->second : std::u16string(defaultValue);
+}
+
+void ScriptedRuntime::saveSetting(std::u16string_view application, std::u16string_view section,
+                                  std::u16string_view key, std::u16string_view value) {
+    store[storeKey(application, section, key)] = value;
+    writes.push_back({std::u16string(key), std::u16string(value)});
+}
+
+platform::Colour ScriptedRuntime::currentColour() const { return colour_; }
+
+platform::RegionHandle ScriptedRuntime::createRect(PixelRect rect) {
+    rectanglesCreated.push_back(rect);
+    const platform::RegionHandle handle = nextRegion_++;
+    regions_[handle] = normalised(rect);
+    return handle;
+}
+
+void ScriptedRuntime::combineDifference(platform::RegionHandle destination,
+                                        platform::RegionHandle minuend,
+                                        platform::RegionHandle subtrahend) {
+    if (!regions_.contains(destination) || !regions_.contains(minuend) ||
+        !regions_.contains(subtrahend)) {
+        ++badRegionCalls;
+        return;
+    }
+    RectList result = regions_[minuend];
+    for (const PixelRect& cut : regions_[subtrahend]) {
+        RectList next;
+        for (const PixelRect& piece : result) subtract(piece, cut, next);
+        result = std::move(next);
+    }
+    regions_[destination] = std::move(result);
+}
+
+void ScriptedRuntime::destroy(platform::RegionHandle region) {
+    if (regions_.erase(region) == 0) ++badRegionCalls;
+}
+
+void ScriptedRuntime::takeWindowRegion(platform::RegionHandle region) {
+    const auto found = regions_.find(region);
+    if (found == regions_.end()) {
+        ++badRegionCalls;
+        return;
+    }
+    regionsSet.push_back(std::move(found->second));
+    regions_.erase(found);
+}
+
+std::size_t ScriptedRuntime::liveRegions() const { return regions_.size(); }
+
+} // namespace zelvaro::scripted

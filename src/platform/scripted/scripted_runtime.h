@@ -1,0 +1,125 @@
+// An in-memory runtime for unit tests: a fake clock, a queue of scripted input, and a record of
+// everything the forms asked of the platform.
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "platform/runtime.h"
+
+namespace zelvaro::scripted {
+
+using Millis = std::chrono::milliseconds;
+
+// A region as disjoint rectangles, normalised as the rectangle-region call does.
+using RectList = std::vector<platform::PixelRect>;
+
+bool contains(const RectList& region, std::int32_t x, std::int32_t y);
+
+struct ColourChange {
+    Millis at;
+    platform::Colour colour;
+};
+
+struct SettingWrite {
+    std::u16string key, value;
+};
+
+struct Placement {
+    std::int32_t x, y, width, height;
+};
+
+class ScriptedWindow;
+class ScriptedTimer;
+
+class ScriptedRuntime final : public platform::Runtime, public platform::Regions {
+public:
+    explicit ScriptedRuntime(std::int32_t widthPixels = 1024, std::int32_t heightPixels = 768,
+                             double twipsPerPixel = 15);
+    ~ScriptedRuntime();
+
+    // Input, delivered to the frame window when the clock reaches it.
+    void keyDown(std::int16_t key, Millis at);
+    void keyUp(std::int16_t key, Millis at);
+    void press(std::int16_t key) { press(key, now_); }
+    void press(std::int16_t key, Millis at);
+    void mouseDown(std::int16_t button, Millis at);
+    void closeRequest(Millis at);
+
+    // Delivers input and timer ticks in time order until the clock reaches the given time or the
+    // program quits; handlers that sleep move the clock on while they run.
+    void runUntil(Millis until);
+    void runFor(Millis duration) { runUntil(now_ + duration); }
+    Millis now() const { return now_; }
+
+    // What the forms did.
+    std::vector<ColourChange> colours;
+    std::vector<Millis> beeps;
+    std::vector<platform::PixelRect> rectanglesCreated;
+    std::vector<RectList> regionsSet;
+    std::vector<SettingWrite> writes;
+    std::map<std::u16string, std::u16string> store; // keyed "Application\Section\Key"
+    std::vector<Placement> placements;
+    bool shown = false;
+    bool closed = false;
+    bool quitRequested = false;
+    int badRegionCalls = 0; // unknown or already destroyed handles
+
+    // Regions alive and not owned by the window.
+    std::size_t liveRegions() const;
+    const RectList& windowRegion() const { return regionsSet.back(); }
+    platform::Colour currentColour() const;
+
+    void setScreen(std::int32_t widthPixels, std::int32_t heightPixels, double twipsPerPixel);
+    static std::u16string storeKey(std::u16string_view application, std::u16string_view section,
+                                   std::u16string_view key);
+
+    // platform::Runtime
+    platform::ScreenMetrics screen() const override { return screen_; }
+    platform::Regions& regions() override { return *this; }
+    std::unique_ptr<platform::FrameWindow> createFrameWindow(platform::WindowEvents& events) override;
+    std::unique_ptr<platform::Timer> createTimer(Millis interval,
+                                                 std::function<void()> onTick) override;
+    void beep() override { beeps.push_back(now_); }
+    void sleep(Millis duration) override { now_ += duration; }
+    std::u16string getSetting(std::u16string_view application, std::u16string_view section,
+                              std::u16string_view key, std::u16string_view defaultValue) override;
+    void saveSetting(std::u16string_view application, std::u16string_view section,
+                     std::u16string_view key, std::u16string_view value) override;
+    void quit() override { quitRequested = true; }
+
+    // platform::Regions
+    platform::RegionHandle createRect(platform::PixelRect rect) override;
+    void combineDifference(platform::RegionHandle destination, platform::RegionHandle minuend,
+                           platform::RegionHandle subtrahend) override;
+    void destroy(platform::RegionHandle region) override;
+
+private:
+    friend class ScriptedWindow;
+    friend class ScriptedTimer;
+
+    struct Input {
+        Millis at;
+        std::uint64_t order;
+        std::function<void(platform::WindowEvents&)> deliver;
+    };
+    void post(Millis at, std::function<void(platform::WindowEvents&)> deliver);
+    void takeWindowRegion(platform::RegionHandle region);
+
+    platform::ScreenMetrics screen_;
+    Millis now_{0};
+    std::vector<Input> queue_;
+    std::uint64_t nextOrder_ = 0;
+    platform::WindowEvents* events_ = nullptr;
+    platform::Colour colour_ = 0;
+    std::vector<ScriptedTimer*> timers_;
+    std::map<platform::RegionHandle, RectList> regions_;
+    platform::RegionHandle nextRegion_ = 1;
+};
+
+} // namespace zelvaro::scripted

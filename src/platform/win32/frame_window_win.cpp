@@ -1,0 +1,177 @@
+#include "platform/win32/frame_window_win.h"
+
+#include <windowsx.h>
+
+#include "platform/win32/runtime_win.h"
+
+namespace zelvaro::win32 {
+
+namespace {
+
+constexpr wchar_t kFrameWindowClass[] = L"ZelvaroFrame";
+
+std::int16_t shiftState() {
+    return static_cast<std::int16_t>((GetKeyState(VK_SHIFT) < 0 ? 1 : 0) |
+                                     (GetKeyState(VK_CONTROL) < 0 ? 2 : 0) |
+                                     (GetKeyState(VK_MENU) < 0 ? 4 : 0));
+}
+
+bool registerClass(HINSTANCE instance, WNDPROC procedure) {
+    WNDCLASSEXW windowClass{};
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.lpfnWndProc = procedure;
+    windowClass.hInstance = instance;
+    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    windowClass.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(1));
+    windowClass.lpszClassName = kFrameWindowClass;
+    return RegisterClassExW(&windowClass) || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+}
+
+} // namespace
+
+Win32FrameWindow::Win32FrameWindow(Win32Runtime& runtime, platform::WindowEvents& events)
+    : runtime_(runtime), events_(events) {}
+
+std::unique_ptr<Win32FrameWindow> Win32FrameWindow::create(Win32Runtime& runtime,
+                                                           platform::WindowEvents& events) {
+    std::unique_ptr<Win32FrameWindow> frame(new Win32FrameWindow(runtime, events));
+    HWND window = nullptr;
+    if (registerClass(runtime.instance(), &Win32FrameWindow::windowProc)) {
+        // Covers the primary screen from the start, as a maximized borderless form does.
+        window = CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, kFrameWindowClass, L"",
+                                 WS_POPUP, 0, 0, GetSystemMetrics(SM_CXSCREEN),
+                                 GetSystemMetrics(SM_CYSCREEN), nullptr, nullptr,
+                                 runtime.instance(), frame.get());
+    }
+    if (!window) {
+        MessageBoxW(nullptr, L"Impossible de créer la fenêtre du cadre.", L"Zelvaro",
+                    MB_ICONERROR | MB_OK);
+        return nullptr;
+    }
+    // Nothing shows until the first shape is set, so the screen never flashes whole.
+    SetWindowRgn(window, CreateRectRgn(0, 0, 0, 0), FALSE);
+    return frame;
+}
+
+Win32FrameWindow::~Win32FrameWindow() { close(); }
+
+LRESULT CALLBACK Win32FrameWindow::windowProc(HWND window, UINT message, WPARAM wParam,
+                                              LPARAM lParam) noexcept {
+    if (message == WM_NCCREATE) {
+        auto* frame = static_cast<Win32FrameWindow*>(
+            reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+        frame->window_ = window;
+        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(frame));
+    }
+    auto* frame = reinterpret_cast<Win32FrameWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (!frame) return DefWindowProcW(window, message, wParam, lParam);
+    if (message == WM_NCDESTROY) {
+        SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+        frame->window_ = nullptr;
+        return DefWindowProcW(window, message, wParam, lParam);
+    }
+    return frame->handle(message, wParam, lParam);
+}
+
+LRESULT Win32FrameWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) noexcept {
+    HWND window = window_;
+    switch (message) {
+    case WM_PAINT:
+        paint();
+        return 0;
+    case WM_ERASEBKGND:
+        return 1; // WM_PAINT fills everything
+    case WM_KEYDOWN:
+        events_.onKeyDown(static_cast<std::int16_t>(wParam), shiftState());
+        return 0;
+    case WM_SYSKEYDOWN: // Alt and F10 reach the form too; Alt+F4 still closes through WM_CLOSE
+        events_.onKeyDown(static_cast<std::int16_t>(wParam), shiftState());
+        break;
+    case WM_KEYUP:
+        events_.onKeyUp(static_cast<std::int16_t>(wParam), shiftState());
+        return 0;
+    case WM_SYSKEYUP:
+        events_.onKeyUp(static_cast<std::int16_t>(wParam), shiftState());
+        break;
+    case WM_LBUTTONDOWN:
+        mouseDown(platform::buttons::Left, lParam);
+        return 0;
+    case WM_RBUTTONDOWN:
+        mouseDown(platform::buttons::Right, lParam);
+        return 0;
+    case WM_MBUTTONDOWN:
+        mouseDown(platform::buttons::Middle, lParam);
+        return 0;
+    case WM_CLOSE:
+        events_.onCloseRequest();
+        return 0;
+    case WM_QUERYENDSESSION:
+        return TRUE;
+    case WM_ENDSESSION:
+        // The session ends after this returns: save now.
+        if (wParam) events_.onCloseRequest();
+        return 0;
+    default:
+        break;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+void Win32FrameWindow::paint() noexcept {
+    PAINTSTRUCT ps;
+    if (HDC dc = BeginPaint(window_, &ps)) {
+        // The stock DC brush takes any colour without creating a GDI object.
+        SetDCBrushColor(dc, colour_);
+        FillRect(dc, &ps.rcPaint, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
+        EndPaint(window_, &ps);
+    }
+}
+
+void Win32FrameWindow::mouseDown(std::int16_t button, LPARAM position) noexcept {
+    const platform::ScreenMetrics screen = runtime_.screen();
+    events_.onMouseDown(button, shiftState(), GET_X_LPARAM(position) * screen.twipsPerPixelX,
+                        GET_Y_LPARAM(position) * screen.twipsPerPixelY);
+}
+
+void Win32FrameWindow::show() {
+    ShowWindow(window_, SW_SHOW);
+    SetForegroundWindow(window_);
+    SetFocus(window_);
+}
+
+platform::TwipsRect Win32FrameWindow::geometry() const {
+    RECT r{};
+    GetWindowRect(window_, &r);
+    const platform::ScreenMetrics screen = runtime_.screen();
+    return {r.left * screen.twipsPerPixelX, r.top * screen.twipsPerPixelY,
+            (r.right - r.left) * screen.twipsPerPixelX, (r.bottom - r.top) * screen.twipsPerPixelY};
+}
+
+void Win32FrameWindow::placeTopmost(std::int32_t x, std::int32_t y, std::int32_t width,
+                                    std::int32_t height) {
+    SetWindowPos(window_, HWND_TOPMOST, x, y, width, height, SWP_NOACTIVATE | SWP_SHOWWINDOW);
+}
+
+void Win32FrameWindow::setBackColour(platform::Colour colour) {
+    colour_ = colour;
+    if (!window_) return;
+    InvalidateRect(window_, nullptr, FALSE);
+    UpdateWindow(window_);
+    GdiFlush();
+}
+
+void Win32FrameWindow::setRegion(platform::RegionHandle region) {
+    auto* handle = reinterpret_cast<HRGN>(region);
+    if (!handle) return;
+    // The window owns the region only if the call succeeds; otherwise it is still ours to free.
+    if (window_ && SetWindowRgn(window_, handle, TRUE))
+        runtime_.handedToWindow();
+    else
+        runtime_.destroy(region);
+}
+
+void Win32FrameWindow::close() {
+    if (window_) DestroyWindow(window_);
+}
+
+} // namespace zelvaro::win32

@@ -1,0 +1,48 @@
+// The frame form's native window: borderless, topmost, no taskbar button, shaped by a region.
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+
+#include "platform/runtime.h"
+
+namespace zelvaro::win32 {
+
+class Win32Runtime;
+
+class Win32FrameWindow final : public platform::FrameWindow {
+public:
+    // Nothing on failure, after telling the user.
+    static std::unique_ptr<Win32FrameWindow> create(Win32Runtime& runtime,
+                                                    platform::WindowEvents& events);
+    Win32FrameWindow(const Win32FrameWindow&) = delete;
+    Win32FrameWindow& operator=(const Win32FrameWindow&) = delete;
+    ~Win32FrameWindow() override;
+
+    HWND handle() const { return window_; }
+
+    void show() override;
+    platform::TwipsRect geometry() const override;
+    void placeTopmost(std::int32_t x, std::int32_t y, std::int32_t width,
+                      std::int32_t height) override;
+    void setBackColour(platform::Colour colour) override;
+    platform::Colour backColour() const override { return colour_; }
+    void setRegion(platform::RegionHandle region) override;
+    void close() override;
+
+private:
+    Win32FrameWindow(Win32Runtime& runtime, platform::WindowEvents& events);
+    static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam,
+                                       LPARAM lParam) noexcept;
+    LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam) noexcept;
+    void paint() noexcept;
+    void mouseDown(std::int16_t button, LPARAM position) noexcept;
+
+    Win32Runtime& runtime_;
+    platform::WindowEvents& events_;
+    HWND window_ = nullptr;
+    platform::Colour colour_ = 0;
+};
+
+} // namespace zelvaro::win32

@@ -1,0 +1,62 @@
+// The Win32 runtime: native windows, GDI regions, thread timers and the registry.
+#pragma once
+
+#include <windows.h>
+
+#include <map>
+
+#include "platform/runtime.h"
+#include "platform/win32/handles_win.h"
+
+namespace zelvaro::win32 {
+
+class Win32Timer;
+
+class Win32Runtime final : public platform::Runtime, public platform::Regions {
+public:
+    explicit Win32Runtime(HINSTANCE instance);
+    Win32Runtime(const Win32Runtime&) = delete;
+    Win32Runtime& operator=(const Win32Runtime&) = delete;
+    ~Win32Runtime();
+
+    // The message loop; returns the process exit code once quit() has been called.
+    int run();
+
+    HINSTANCE instance() const { return instance_; }
+    // Regions created and neither destroyed nor handed to a window yet.
+    long liveRegions() const { return liveRegions_; }
+
+    platform::ScreenMetrics screen() const override;
+    platform::Regions& regions() override { return *this; }
+    std::unique_ptr<platform::FrameWindow> createFrameWindow(platform::WindowEvents& events) override;
+    std::unique_ptr<platform::Timer> createTimer(std::chrono::milliseconds interval,
+                                                 std::function<void()> onTick) override;
+    void beep() override;
+    void sleep(std::chrono::milliseconds duration) override;
+    std::u16string getSetting(std::u16string_view application, std::u16string_view section,
+                              std::u16string_view key, std::u16string_view defaultValue) override;
+    void saveSetting(std::u16string_view application, std::u16string_view section,
+                     std::u16string_view key, std::u16string_view value) override;
+    void quit() override;
+
+    platform::RegionHandle createRect(platform::PixelRect rect) override;
+    void combineDifference(platform::RegionHandle destination, platform::RegionHandle minuend,
+                           platform::RegionHandle subtrahend) override;
+    void destroy(platform::RegionHandle region) override;
+    // The frame window took this region over.
+    void handedToWindow() { --liveRegions_; }
+
+private:
+    friend class Win32Timer;
+    static LRESULT CALLBACK timerWindowProc(HWND window, UINT message, WPARAM wParam,
+                                            LPARAM lParam) noexcept;
+
+    HINSTANCE instance_;
+    // Message-only window that receives every timer's ticks.
+    UniqueWindow timerWindow_;
+    std::map<UINT_PTR, Win32Timer*> timers_;
+    UINT_PTR nextTimerId_ = 1;
+    long liveRegions_ = 0;
+};
+
+} // namespace zelvaro::win32
