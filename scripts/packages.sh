@@ -1,0 +1,20 @@
+# Debian/Ubuntu packages, and how to install the missing ones.
+# shellcheck shell=bash
+
+BUILD_PACKAGES=(cmake ninja-build g++ g++-mingw-w64-x86-64 wine wine64)
+TEST_PACKAGES=(libgtest-dev xvfb xdotool imagemagick x11-utils x11-xserver-utils)
+
+install_packages() {
+    local missing=()
+    for package in "$@"; do
+        dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' ||
+            missing+=("$package")
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    local sudo=()
+    [ "$(id -u)" -eq 0 ] || sudo=(sudo)
+    echo "Installing: ${missing[*]}" >&2
+    "${sudo[@]}" apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends \
+        "${missing[@]}" >/dev/null
+}

@@ -1,0 +1,70 @@
+#!/usr/bin/env bash
+# The frame as a user meets it: start-up glow and fade, the hole, the arrow keys, a letter, Escape,
+# the margins kept for the next start, and stored values that are not plain margins.
+# Usage: frame.sh TARGET, with the target's variables in the environment (see target-*.sh).
+here=$(cd "$(dirname "$0")" && pwd)
+source "$here/lib.sh"
+source "$here/target-$1.sh"
+
+trap 'target_kill; stop_display' EXIT
+start_display
+target_clear_settings
+
+# First start, empty store: 20-pixel side bands and 50-pixel top and bottom bands, glowing.
+started=$(now_ms)
+target_start
+check "a frame appears" wait_pixel 0 $((E2E_HEIGHT / 2)) 30 "$E2E_GLOW"
+log "start-up to a visible frame: $(($(now_ms) - started)) ms"
+check "glowing bands of 20 and 50 pixels right after start" bands_are 20 50 "$E2E_GLOW"
+cp "$e2e_artifacts/screen.png" "$e2e_artifacts/frame-glow.png"
+mapfile -t reds < <(fade_reds 5 $((E2E_HEIGHT / 2)) 5)
+log "reds seen during the fade: ${reds[*]}"
+check "the glow fades through the shades of red to black" is_fade "${reds[@]}"
+check "the bands end black" wait_bands 20 50 "$E2E_BLACK" 1
+cp "$e2e_artifacts/screen.png" "$e2e_artifacts/frame-black.png"
+
+frame_windows=$(target_windows)
+xdotool mousemove $((E2E_WIDTH / 2)) $((E2E_HEIGHT / 2))
+in_hole=$(window_under_pointer)
+check "the hole belongs to the desktop, not the frame" \
+    bash -c "! grep -qx '$in_hole' <<<'$frame_windows'"
+xdotool mousemove 5 $((E2E_HEIGHT / 2))
+on_band=$(window_under_pointer)
+check "a band belongs to the frame" grep -qx "$on_band" <<<"$frame_windows"
+xdotool mousemove $((E2E_WIDTH / 2)) $((E2E_HEIGHT / 2))
+
+xdotool key Right Right Right Down Down
+check "three Right and two Down move the edges to 23 and 52, glowing" \
+    wait_bands 23 52 "$E2E_GLOW" 3
+xdotool key a
+sleep 0.3
+capture
+check "a letter changes nothing" bands_are 23 52 "$E2E_GLOW"
+check "released keys fade back to black" wait_bands 23 52 "$E2E_BLACK" 5
+
+xdotool key Escape
+check "Escape ends the program within 2 s" target_wait_exit 2
+check "the store holds 23 after Escape" test "$(target_stored Horizontale)" = 23
+check "the store holds 52 after Escape" test "$(target_stored Verticale)" = 52
+target_end
+
+target_start
+check "a restart restores 23 and 52" wait_bands 23 52 "$E2E_GLOW" 30
+xdotool key Escape
+check "the restarted program ends on Escape" target_wait_exit 2
+target_end
+
+# Text that is no number gives the default; a margin larger than the screen loads as it is.
+target_store Horizontale abc
+target_store Verticale 5000
+target_start
+check "stored \"abc\" starts with the default side bands" \
+    wait_pixel 19 $((E2E_HEIGHT / 2)) 30 "$E2E_GLOW"
+check "the side band edge is at 20" pixel_is 20 $((E2E_HEIGHT / 2)) "$E2E_DESKTOP"
+xdotool key Escape
+check "the program with odd stored values ends on Escape" target_wait_exit 2
+check "the unload rewrites clean decimal text" test "$(target_stored Horizontale)" = 20
+check "a stored 5000 is kept as it is" test "$(target_stored Verticale)" = 5000
+target_end
+
+finish

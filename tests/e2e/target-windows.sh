@@ -1,0 +1,37 @@
+# The Windows program under Wine, in a private prefix made once per test run.
+# shellcheck shell=bash
+
+: "${ZELVARO_EXE:?path to zelvaro.exe}"
+: "${WINEPREFIX:?private Wine prefix}"
+export WINEPREFIX WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+
+E2E_TARGET=windows
+E2E_SETTINGS_KEY='HKCU\Software\Zelvaro\Config'
+
+target_start() {
+    wine "$ZELVARO_EXE" >>"$e2e_artifacts/program.log" 2>&1 &
+    E2E_PID=$!
+}
+
+# Waits for the program to end by itself; then Wine's own processes go too.
+target_wait_exit() { wait_exit "$E2E_PID" "$1"; }
+
+target_kill() {
+    kill "$E2E_PID" 2>/dev/null || true
+    wineserver -k 2>/dev/null || true
+}
+
+target_clear_settings() { wine reg delete "$E2E_SETTINGS_KEY" /f >/dev/null 2>&1 || true; }
+
+target_store() { # key text
+    wine reg add "$E2E_SETTINGS_KEY" /v "$1" /t REG_SZ /d "$2" /f >/dev/null 2>&1
+}
+
+target_stored() { # key
+    wine reg query "$E2E_SETTINGS_KEY" /v "$1" 2>/dev/null | tr -d '\r' |
+        sed -n "s/^ *$1 *REG_SZ *//p"
+}
+
+target_windows() { xdotool search --class zelvaro.exe 2>/dev/null || true; }
+
+target_end() { wineserver -k 2>/dev/null || true; }

@@ -1,0 +1,119 @@
+// The Win32 runtime on a real (or Wine's) window manager and registry: region ownership over many
+// steps, timer semantics, and settings of the wrong type.
+#include <windows.h>
+
+#include <cstdio>
+
+#include "frame/frame_form.h"
+#include "frame/margins.h"
+#include "platform/win32/frame_window_win.h"
+#include "platform/win32/runtime_win.h"
+
+using namespace zelvaro;
+
+namespace {
+
+int passed = 0, failed = 0;
+
+void check(bool ok, const char* what) {
+    ++(ok ? passed : failed);
+    std::printf("%s - %s\n", ok ? "ok  " : "FAIL", what);
+}
+
+void pump(DWORD milliseconds = 0) {
+    const DWORD end = GetTickCount() + milliseconds;
+    do {
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+        if (milliseconds) Sleep(5);
+    } while (static_cast<LONG>(end - GetTickCount()) > 0);
+}
+
+const wchar_t kConfig[] = L"Software\\Zelvaro\\Config";
+
+void regionsStayOwnedOverManySteps(win32::Win32Runtime& runtime) {
+    RegDeleteKeyW(HKEY_CURRENT_USER, kConfig);
+    frmZelvaro form(runtime);
+    form.Load();
+    pump(50);
+    HWND window = static_cast<win32::Win32FrameWindow&>(form.window()).handle();
+    const DWORD gdiBefore = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
+    const long liveBefore = runtime.liveRegions();
+    for (int i = 0; i < 10000; ++i) {
+        form.Form_KeyDown(i % 2 ? platform::keys::Left : platform::keys::Right, 0);
+        if (i % 250 == 0) pump();
+    }
+    pump(50);
+    const DWORD gdiAfter = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
+    std::printf("regions alive outside the window: %ld before, %ld after 10000 steps\n",
+                liveBefore, runtime.liveRegions());
+    std::printf("GDI objects: %lu before, %lu after 10000 steps\n", gdiBefore, gdiAfter);
+    check(liveBefore == 0 && runtime.liveRegions() == 0, "no region outlives a step");
+    check(gdiAfter == gdiBefore, "the GDI object count does not grow over 10000 steps");
+
+    HRGN shape = CreateRectRgn(0, 0, 0, 0);
+    const int kind = GetWindowRgn(window, shape);
+    const int height = GetSystemMetrics(SM_CYSCREEN);
+    check(kind == COMPLEXREGION, "the window holds a frame-shaped region");
+    check(PtInRegion(shape, 19, height / 2) && !PtInRegion(shape, 20, height / 2) &&
+              PtInRegion(shape, 300, 49) && !PtInRegion(shape, 300, 50),
+          "its bands are 20 and 50 pixels after as many steps out as back");
+    DeleteObject(shape);
+
+    form.Unload();
+    check(!IsWindow(window), "unloading destroys the window");
+}
+
+void enablingAnEnabledTimerKeepsItsCountdown(win32::Win32Runtime& runtime) {
+    DWORD tickedAt = 0;
+    const DWORD start = GetTickCount();
+    auto timer = runtime.createTimer(std::chrono::milliseconds(400), [&] {
+        if (!tickedAt) tickedAt = GetTickCount();
+    });
+    timer->setEnabled(true);
+    pump(250);
+    timer->setEnabled(true);
+    pump(400);
+    timer.reset();
+    const DWORD elapsed = tickedAt - start;
+    std::printf("first tick after %lu ms\n", elapsed);
+    check(tickedAt != 0 && elapsed < 600, "re-enabling an armed timer does not restart it");
+}
+
+void settingsOfTheWrongTypeReadAsAbsent(win32::Win32Runtime& runtime) {
+    HKEY key = nullptr;
+    RegCreateKeyExW(HKEY_CURRENT_USER, kConfig, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key,
+                    nullptr);
+    const DWORD number = 30;
+    RegSetValueExW(key, L"Horizontale", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number),
+                   sizeof number);
+    const BYTE bytes[] = {'3', 0, '0', 0};
+    RegSetValueExW(key, L"Verticale", 0, REG_BINARY, bytes, sizeof bytes);
+    const wchar_t withNul[] = L"12\0" L"3";
+    RegSetValueExW(key, L"Nul", 0, REG_SZ, reinterpret_cast<const BYTE*>(withNul),
+                   sizeof withNul);
+    RegCloseKey(key);
+
+    check(runtime.getSetting(u"Zelvaro", u"Config", u"Horizontale", u"20") == u"20",
+          "a REG_DWORD margin reads as absent");
+    check(runtime.getSetting(u"Zelvaro", u"Config", u"Verticale", u"50") == u"50",
+          "a REG_BINARY margin reads as absent");
+    check(runtime.getSetting(u"Zelvaro", u"Config", u"Nul", u"") == std::u16string(u"12\0" u"3", 4),
+          "a NUL inside a text value is kept, so it cannot pass for a number");
+
+    runtime.saveSetting(u"Zelvaro", u"Config", u"Horizontale", u"23");
+    check(runtime.getSetting(u"Zelvaro", u"Config", u"Horizontale", u"20") == u"23",
+          "a saved value replaces one of the wrong type");
+    RegDeleteKeyW(HKEY_CURRENT_USER, kConfig);
+}
+
+} // namespace
+
+int main() {
+    win32::Win32Runtime runtime(GetModuleHandleW(nullptr));
+    regionsStayOwnedOverManySteps(runtime);
+    enablingAnEnabledTimerKeepsItsCountdown(runtime);
+    settingsOfTheWrongTypeReadAsAbsent(runtime);
+    std::printf("%d passed, %d failed\n", passed, failed);
+    return failed ? 1 : 0;
+}
