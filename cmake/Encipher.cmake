@@ -72,7 +72,7 @@ endfunction()
 # Windows-1252 codes of a UTF-8 text; characters that have none are fatal.
 function(_zelvaro_windows1252_codes out_var text name)
   # Unicode characters of codes 128 to 159, in order; "-" marks the five undefined codes.
-  set(specials
+  set(from_128
     0x20ac - 0x201a 0x192 0x201e 0x2026 0x2020 0x2021 0x2c6 0x2030 0x160 0x2039 0x152 - 0x17d -
     - 0x2018 0x2019 0x201c 0x201d 0x2022 0x2013 0x2014 0x2dc 0x2122 0x161 0x203a 0x153 - 0x17e
     0x178)
@@ -84,7 +84,7 @@ function(_zelvaro_windows1252_codes out_var text name)
       continue()
     endif()
     math(EXPR hex "${code_point}" OUTPUT_FORMAT HEXADECIMAL)
-    list(FIND specials "${hex}" index)
+    list(FIND from_128 "${hex}" index)
     if(index EQUAL -1)
       _zelvaro_hex(shown ${code_point} 4)
       message(FATAL_ERROR "${name}: U+${shown} has no Windows-1252 code; use ASCII, U+00A0 to "
