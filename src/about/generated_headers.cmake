@@ -5,7 +5,8 @@ include(${PROJECT_SOURCE_DIR}/cmake/Encipher.cmake)
 
 # The About box's credits and links. Distributors set their own with -D; only the enciphered form
 # is written into the generated header.
-set(ZELVARO_AUTHOR "Réalisé avec soin par l'équipe Zelvaro" CACHE STRING
+# Short enough for the author line's one line in the box.
+set(ZELVARO_AUTHOR "Réalisé par l'équipe Zelvaro" CACHE STRING
     "Author line of the About box")
 set(ZELVARO_WEB_ADDRESS "https://zelvaro.example" CACHE STRING "Web address of the About box")
 set(ZELVARO_EMAIL_ADDRESS "dev@zelvaro.example" CACHE STRING

@@ -1,6 +1,8 @@
 #include "frame/frame_form.h"
 
+#include "about/about_form.h"
 #include "frame/shape.h"
+#include "menu/popup_form.h"
 #include "platform/conversions.h"
 
 namespace zelvaro {
@@ -40,10 +42,9 @@ void frmZelvaro::Form_Load() {
     const auto px = [](double twips, double perPixel) {
         return static_cast<std::int32_t>(roundHalfEven(twips / perPixel));
     };
-    window_->placeTopmost(px(bounds.left, screen.twipsPerPixelX),
-                          px(bounds.top, screen.twipsPerPixelY),
-                          px(bounds.width, screen.twipsPerPixelX),
-                          px(bounds.height, screen.twipsPerPixelY));
+    window_->placeTopmost(
+        px(bounds.left, screen.twipsPerPixelX), px(bounds.top, screen.twipsPerPixelY),
+        px(bounds.width, screen.twipsPerPixelX), px(bounds.height, screen.twipsPerPixelY));
 
     margins::load(runtime_);
     limits_ = margins::computeLimits(screen);
@@ -81,10 +82,30 @@ void frmZelvaro::Form_KeyUp(std::int16_t /*KeyCode*/, std::int16_t /*Shift*/) {
     if (loaded()) tmrMinuterie_->setEnabled(true);
 }
 
-void frmZelvaro::Form_MouseDown(std::int16_t /*Button*/, std::int16_t /*Shift*/, double /*X*/,
-                                double /*Y*/) {}
+void frmZelvaro::Form_MouseDown(std::int16_t Button, std::int16_t /*Shift*/, double /*X*/,
+                                double /*Y*/) {
+    if (Button != platform::buttons::Right) return;
+    frmPopup& menu = popup();
+    menu.Load();
+    // The chosen command runs before the menu's form goes; quitting may unload it first.
+    if (const auto chosen = window_->popupMenu(frmPopup::kItems, frmPopup::kDefaultItem))
+        menu.click(*chosen);
+    menu.Unload();
+}
 
-void frmZelvaro::Form_Unload(bool& /*Cancel*/) { margins::save(runtime_); }
+frmPopup& frmZelvaro::popup() {
+    if (!popup_) popup_ = std::make_unique<frmPopup>(*this);
+    return *popup_;
+}
+
+frmAPropos& frmZelvaro::aPropos() {
+    if (!aPropos_) aPropos_ = std::make_unique<frmAPropos>(runtime_, *window_);
+    return *aPropos_;
+}
+
+void frmZelvaro::Form_Unload(bool& /*Cancel*/) {
+    margins::save(runtime_);
+}
 
 void frmZelvaro::tmrMinuterie_Timer() {
     tmrMinuterie_->setEnabled(false);
@@ -97,10 +118,14 @@ void frmZelvaro::tmrMinuterie_Timer() {
 void frmZelvaro::onKeyDown(std::int16_t keyCode, std::int16_t shift) {
     if (loaded()) Form_KeyDown(keyCode, shift);
 }
-void frmZelvaro::onKeyUp(std::int16_t keyCode, std::int16_t shift) { Form_KeyUp(keyCode, shift); }
+void frmZelvaro::onKeyUp(std::int16_t keyCode, std::int16_t shift) {
+    Form_KeyUp(keyCode, shift);
+}
 void frmZelvaro::onMouseDown(std::int16_t button, std::int16_t shift, double x, double y) {
     if (loaded()) Form_MouseDown(button, shift, x, y);
 }
-void frmZelvaro::onCloseRequest() { Unload(); }
+void frmZelvaro::onCloseRequest() {
+    Unload();
+}
 
 } // namespace zelvaro

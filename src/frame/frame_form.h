@@ -11,6 +11,9 @@
 
 namespace zelvaro {
 
+class frmAPropos;
+class frmPopup;
+
 namespace fade {
 using namespace std::chrono_literals;
 // The glow lasts this long after the last key release before the fade starts.
@@ -21,7 +24,7 @@ inline constexpr std::chrono::milliseconds kShadePause = 25ms;
 } // namespace fade
 
 class frmZelvaro final : private platform::WindowEvents {
-public:
+  public:
     explicit frmZelvaro(platform::Runtime& runtime);
     frmZelvaro(const frmZelvaro&) = delete;
     frmZelvaro& operator=(const frmZelvaro&) = delete;
@@ -47,8 +50,11 @@ public:
     platform::FrameWindow& window() { return *window_; }
     platform::Timer& tmrMinuterie() { return *tmrMinuterie_; }
     const margins::Limits& limits() const { return limits_; }
+    // The other forms' single instances, created on first use.
+    frmPopup& popup();
+    frmAPropos& aPropos();
 
-private:
+  private:
     void onKeyDown(std::int16_t keyCode, std::int16_t shift) override;
     void onKeyUp(std::int16_t keyCode, std::int16_t shift) override;
     void onMouseDown(std::int16_t button, std::int16_t shift, double x, double y) override;
@@ -59,6 +65,8 @@ private:
     std::unique_ptr<platform::Timer> tmrMinuterie_;
     margins::Limits limits_;
     bool loaded_ = false;
+    std::unique_ptr<frmPopup> popup_;
+    std::unique_ptr<frmAPropos> aPropos_;
 };
 
 } // namespace zelvaro

@@ -51,12 +51,18 @@ Limits computeLimits(const platform::ScreenMetrics& screen) {
             limitFor(screen.heightTwips, screen.twipsPerPixelY)};
 }
 
-bool decreaseHorizontal() { return decrease(MargeHorizontale); }
-bool decreaseVertical() { return decrease(MargeVerticale); }
+bool decreaseHorizontal() {
+    return decrease(MargeHorizontale);
+}
+bool decreaseVertical() {
+    return decrease(MargeVerticale);
+}
 bool increaseHorizontal(const Limits& limits) {
     return increase(MargeHorizontale, limits.MaxHorizontale);
 }
-bool increaseVertical(const Limits& limits) { return increase(MargeVerticale, limits.MaxVerticale); }
+bool increaseVertical(const Limits& limits) {
+    return increase(MargeVerticale, limits.MaxVerticale);
+}
 
 void reset() {
     MargeHorizontale = kDefaultHorizontal;

@@ -21,8 +21,8 @@ std::int32_t toPixels(double twips, double twipsPerPixel) {
 
 } // namespace
 
-platform::PixelRect innerRectangle(std::int32_t width, std::int32_t height,
-                                   std::int32_t horizontal, std::int32_t vertical) {
+platform::PixelRect innerRectangle(std::int32_t width, std::int32_t height, std::int32_t horizontal,
+                                   std::int32_t vertical) {
     return {clampToRegion(horizontal), clampToRegion(vertical),
             clampToRegion(std::int64_t{width} - horizontal),
             clampToRegion(std::int64_t{height} - vertical)};

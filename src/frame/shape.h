@@ -17,8 +17,8 @@ inline constexpr platform::Colour kGlowColour = platform::rgb(kGlowRed, 0, 0);
 // The hole for margins h and v in a window of W × H pixels: (h, v) to (W − h, H − v), computed
 // without overflow and clamped to the region coordinates the platforms accept. An inverted
 // rectangle (margins over half the window) is passed on as it is.
-platform::PixelRect innerRectangle(std::int32_t width, std::int32_t height,
-                                   std::int32_t horizontal, std::int32_t vertical);
+platform::PixelRect innerRectangle(std::int32_t width, std::int32_t height, std::int32_t horizontal,
+                                   std::int32_t vertical);
 
 // Stops a pending fade, glows, and cuts the window to the current margins.
 void AppliquerMarges(frmZelvaro& form);

@@ -3,9 +3,12 @@
 #pragma once
 
 #include <chrono>
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -18,9 +21,25 @@ using Colour = std::uint32_t;
 constexpr Colour rgb(int red, int green, int blue) {
     return static_cast<Colour>((red & 0xFF) | (green & 0xFF) << 8 | (blue & 0xFF) << 16);
 }
-constexpr int redOf(Colour c) { return static_cast<int>(c & 0xFF); }
-constexpr int greenOf(Colour c) { return static_cast<int>(c >> 8 & 0xFF); }
-constexpr int blueOf(Colour c) { return static_cast<int>(c >> 16 & 0xFF); }
+constexpr int redOf(Colour c) {
+    return static_cast<int>(c & 0xFF);
+}
+constexpr int greenOf(Colour c) {
+    return static_cast<int>(c >> 8 & 0xFF);
+}
+constexpr int blueOf(Colour c) {
+    return static_cast<int>(c >> 16 & 0xFF);
+}
+
+// A colour with the high bit set names a system colour by its index instead (0x80000018: the
+// tooltip background, index 24).
+constexpr bool isSystemColour(Colour c) {
+    return (c & 0x80000000u) != 0;
+}
+constexpr int systemColourIndex(Colour c) {
+    return static_cast<int>(c & 0xFFFF);
+}
+inline constexpr Colour kSystemTooltipBackground = 0x80000018u;
 
 // Virtual-key codes as the key events carry them.
 namespace keys {
@@ -49,6 +68,15 @@ struct PixelRect {
     friend bool operator==(const PixelRect&, const PixelRect&) = default;
 };
 
+// One entry of a context menu; "&" marks the access key of its caption.
+struct MenuItem {
+    std::u16string_view caption;
+    bool separator = false;
+};
+
+// The pictures the program ships.
+enum class Picture { None, Icon, DonationFrench, DonationEnglish };
+
 // Region coordinates must stay within this magnitude: GDI keeps 27 bits, the other platforms more.
 inline constexpr std::int32_t kRegionCoordinateLimit = (1 << 27) - 1;
 
@@ -62,20 +90,20 @@ struct ScreenMetrics {
 using RegionHandle = std::uintptr_t;
 
 class Regions {
-public:
+  public:
     virtual RegionHandle createRect(PixelRect rect) = 0;
     // destination = minuend minus subtrahend
     virtual void combineDifference(RegionHandle destination, RegionHandle minuend,
                                    RegionHandle subtrahend) = 0;
     virtual void destroy(RegionHandle region) = 0;
 
-protected:
+  protected:
     ~Regions() = default;
 };
 
 // A region that is destroyed when it goes out of scope unless handed on with release().
 class OwnedRegion {
-public:
+  public:
     OwnedRegion(Regions& regions, PixelRect rect)
         : regions_(&regions), handle_(regions.createRect(rect)) {}
     OwnedRegion(const OwnedRegion&) = delete;
@@ -86,14 +114,15 @@ public:
     RegionHandle get() const { return handle_; }
     RegionHandle release() { return std::exchange(handle_, RegionHandle{}); }
 
-private:
+  private:
     Regions* regions_;
     RegionHandle handle_;
 };
 
-// A timer control: ticks every interval on the user-interface thread while enabled.
+// A timer control: ticks every interval on the user-interface thread while enabled. Enabling an
+// enabled timer leaves its countdown as it is.
 class Timer {
-public:
+  public:
     virtual ~Timer() = default;
     virtual void setEnabled(bool enabled) = 0;
     virtual bool enabled() const = 0;
@@ -101,7 +130,7 @@ public:
 
 // What a form hears from its native window. Shift is 1 Shift, 2 Ctrl, 4 Alt.
 class WindowEvents {
-public:
+  public:
     virtual void onKeyDown(std::int16_t keyCode, std::int16_t shift) = 0;
     virtual void onKeyUp(std::int16_t keyCode, std::int16_t shift) = 0;
     virtual void onMouseDown(std::int16_t button, std::int16_t shift, double xTwips,
@@ -109,13 +138,13 @@ public:
     // The system or the user asked the window to close (close box, end of the session…).
     virtual void onCloseRequest() = 0;
 
-protected:
+  protected:
     ~WindowEvents() = default;
 };
 
 // The native window behind the full-screen frame form.
 class FrameWindow {
-public:
+  public:
     virtual ~FrameWindow() = default;
     // Visible and active, so that it holds the keyboard focus.
     virtual void show() = 0;
@@ -128,24 +157,94 @@ public:
     virtual Colour backColour() const = 0;
     // The window takes ownership of the region and releases the one it had.
     virtual void setRegion(RegionHandle region) = 0;
+    // Pops up a menu at the mouse pointer, the default item in bold, and waits until it closes:
+    // the index of the chosen item, or nothing when it was dismissed.
+    virtual std::optional<std::size_t> popupMenu(std::span<const MenuItem> items,
+                                                 std::size_t defaultItem) = 0;
     // Destroys the native window; its events stop.
     virtual void close() = 0;
 };
 
+// A dialog of fixed layout, described as data: every position is in twips of the client area.
+enum class ControlKind { CommandButton, PictureBox, TextBox, Label, Image };
+
+struct ControlLayout {
+    int id = 0;
+    ControlKind kind = ControlKind::Label;
+    TwipsRect bounds{};
+    std::u16string_view text{};
+    int tabIndex = -1; // -1: not in the tab order
+    bool visible = true;
+    Picture picture = Picture::None;
+    // Links: underlined, sized to their text, the hand cursor.
+    bool link = false;
+    bool handCursor = false;
+    // Command buttons: pressed by Enter and by Escape.
+    bool defaultButton = false;
+    bool cancelButton = false;
+    // Text boxes: several lines, read-only.
+    bool multiLineReadOnly = false;
+    std::optional<Colour> backColour{};
+    std::optional<Colour> foreColour{};
+};
+
+struct DialogLayout {
+    std::u16string_view caption;
+    double clientWidthTwips = 0, clientHeightTwips = 0;
+    std::span<const ControlLayout> controls;
+};
+
+// What a dialog hears from its native window; control is a ControlLayout id, or kDialogItself.
+inline constexpr int kDialogItself = -1;
+
+class DialogEvents {
+  public:
+    virtual void onClick(int control) = 0;
+    virtual void onMouseDown(int control, std::int16_t button) = 0;
+    virtual void onMouseUp(int control, std::int16_t button) = 0;
+    virtual void onMouseMove(int control) = 0;
+    virtual void onCloseRequest() = 0;
+
+  protected:
+    ~DialogEvents() = default;
+};
+
+class DialogWindow {
+  public:
+    virtual ~DialogWindow() = default;
+    virtual void setCaption(std::u16string_view caption) = 0;
+    virtual void setText(int control, std::u16string_view text) = 0;
+    virtual void setForeColour(int control, Colour colour) = 0;
+    virtual void setPicture(int control, Picture picture) = 0;
+    // New left and top; the size stays.
+    virtual void moveTo(int control, double leftTwips, double topTwips) = 0;
+    // Centred on the screen, its owner disabled until it closes. Returns when it has closed, or
+    // at once on a runtime whose clock is scripted.
+    virtual void showModal() = 0;
+    // Hands an address to the system shell with the verb "open".
+    virtual void openWithShell(std::u16string_view address) = 0;
+    // Destroys the native window; its events stop and a modal show returns.
+    virtual void close() = 0;
+};
+
 class Runtime {
-public:
+  public:
     virtual ScreenMetrics screen() const = 0;
     virtual Regions& regions() = 0;
     virtual std::unique_ptr<FrameWindow> createFrameWindow(WindowEvents& events) = 0;
     virtual std::unique_ptr<Timer> createTimer(std::chrono::milliseconds interval,
                                                std::function<void()> onTick) = 0;
+    virtual std::unique_ptr<DialogWindow>
+    createDialog(const DialogLayout& layout, DialogEvents& events, FrameWindow& owner) = 0;
+    // Once per run, before the first dialog: the platform's common controls.
+    virtual void initCommonControls() = 0;
     virtual void beep() = 0;
     // Blocks the user-interface thread; events that arrive meanwhile wait.
     virtual void sleep(std::chrono::milliseconds duration) = 0;
 
     // Per-user settings store, text values addressed by application, section and key.
-    virtual std::u16string getSetting(std::u16string_view application,
-                                      std::u16string_view section, std::u16string_view key,
+    virtual std::u16string getSetting(std::u16string_view application, std::u16string_view section,
+                                      std::u16string_view key,
                                       std::u16string_view defaultValue) = 0;
     virtual void saveSetting(std::u16string_view application, std::u16string_view section,
                              std::u16string_view key, std::u16string_view value) = 0;
@@ -153,7 +252,7 @@ public:
     // No form is left loaded: the message loop ends and so does the process.
     virtual void quit() = 0;
 
-protected:
+  protected:
     ~Runtime() = default;
 };
 

@@ -35,3 +35,15 @@ target_stored() { # key
 target_windows() { xdotool search --class zelvaro.exe 2>/dev/null || true; }
 
 target_end() { wineserver -k 2>/dev/null || true; }
+
+# The shell hands addresses to this recorder instead of a browser or a mail program.
+target_record_shell() {
+    local recorder=$e2e_artifacts/record-address
+    printf '#!/bin/sh\nprintf "%%s\\n" "$*" >> "%s"\n' "$1" >"$recorder"
+    chmod +x "$recorder"
+    : >"$1"
+    for kind in Browsers Mailers; do
+        wine reg add 'HKCU\Software\Wine\WineBrowser' /v "$kind" /t REG_SZ /d "$recorder" /f \
+            >/dev/null 2>&1
+    done
+}

@@ -24,13 +24,23 @@ TEST(RoundHalfEven, SaturatesOutsideTheRange) {
 
 TEST(ParseInt32, AcceptsDecimalTextWithBlanksSignAndFraction) {
     const std::pair<std::u16string, std::int32_t> accepted[] = {
-        {u"20", 20},          {u"  20 ", 20},       {u"\t7", 7},
-        {u"+5", 5},           {u"-7", -7},          {u"007", 7},
-        {u"20.5", 20},        {u"21.5", 22},        {u"20.50001", 21},
-        {u"20.4999", 20},     {u"-2.5", -2},        {u".5", 0},
-        {u"3.", 3},           {u"2147483647", 2147483647},
+        {u"20", 20},
+        {u"  20 ", 20},
+        {u"\t7", 7},
+        {u"+5", 5},
+        {u"-7", -7},
+        {u"007", 7},
+        {u"20.5", 20},
+        {u"21.5", 22},
+        {u"20.50001", 21},
+        {u"20.4999", 20},
+        {u"-2.5", -2},
+        {u".5", 0},
+        {u"3.", 3},
+        {u"2147483647", 2147483647},
         {u"-2147483648", std::numeric_limits<std::int32_t>::min()},
-        {u"2147483646.5", 2147483646}, {u"0.00000000000000000000000001", 0},
+        {u"2147483646.5", 2147483646},
+        {u"0.00000000000000000000000001", 0},
     };
     for (const auto& [text, value] : accepted) {
         const auto parsed = parseInt32(text);
@@ -41,10 +51,26 @@ TEST(ParseInt32, AcceptsDecimalTextWithBlanksSignAndFraction) {
 
 TEST(ParseInt32, RejectsEverythingElse) {
     const std::u16string rejected[] = {
-        u"",           u"   ",         u"abc",          u"12abc",       u"1 2",
-        u"+",          u"-",           u".",            u"1.2.3",       u"--1",
-        u"2147483648", u"-2147483649", u"2147483647.5", u"99999999999999999999999",
-        u"&H10",       u"1e3",         u"1,5",          std::u16string(u"1\0" "2", 3),
+        u"",
+        u"   ",
+        u"abc",
+        u"12abc",
+        u"1 2",
+        u"+",
+        u"-",
+        u".",
+        u"1.2.3",
+        u"--1",
+        u"2147483648",
+        u"-2147483649",
+        u"2147483647.5",
+        u"99999999999999999999999",
+        u"&H10",
+        u"1e3",
+        u"1,5",
+        std::u16string(u"1\0"
+                       "2",
+                       3),
         u"\u0661\u0662", // Arabic-Indic digits
         u"\uFF11",       // full-width one
     };

@@ -13,10 +13,10 @@ using namespace std::chrono_literals;
 using scripted::Millis;
 
 class FrameTest : public ::testing::Test {
-protected:
+  protected:
     void storeMargins(std::u16string horizontal, std::u16string vertical) {
-        runtime.store[scripted::ScriptedRuntime::storeKey(u"Zelvaro", u"Config",
-                                                          u"Horizontale")] = horizontal;
+        runtime.store[scripted::ScriptedRuntime::storeKey(u"Zelvaro", u"Config", u"Horizontale")] =
+            horizontal;
         runtime.store[scripted::ScriptedRuntime::storeKey(u"Zelvaro", u"Config", u"Verticale")] =
             vertical;
     }
@@ -31,7 +31,7 @@ protected:
     scripted::ScriptedRuntime runtime;
     frmZelvaro form{runtime};
 
-private:
+  private:
     std::int32_t edge(bool horizontal) const {
         const auto& region = runtime.windowRegion();
         std::int32_t n = 0;

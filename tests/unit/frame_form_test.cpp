@@ -15,7 +15,8 @@ constexpr platform::Colour kGlow = platform::rgb(128, 0, 0);
 // The 33 shades from the glow down to black.
 std::vector<platform::Colour> fadeShades() {
     std::vector<platform::Colour> shades;
-    for (int red = 128; red >= 0; red -= 4) shades.push_back(platform::rgb(red, 0, 0));
+    for (int red = 128; red >= 0; red -= 4)
+        shades.push_back(platform::rgb(red, 0, 0));
     return shades;
 }
 
@@ -73,7 +74,8 @@ using FrameKeys = FrameTest;
 
 TEST_F(FrameKeys, ArrowsMoveTheBandsAndOtherKeysBeep) {
     form.Load();
-    for (int i = 0; i < 3; ++i) runtime.press(keys::Right, 10ms);
+    for (int i = 0; i < 3; ++i)
+        runtime.press(keys::Right, 10ms);
     runtime.press(keys::Down, 20ms);
     runtime.press(keys::Down, 20ms);
     runtime.press(keys::Left, 30ms);
@@ -198,8 +200,10 @@ TEST_F(FrameEnd, BadStoredTextStartsWithTheDefaultsAndIsRewrittenClean) {
 
 TEST_F(FrameEnd, RestartRestoresTheMargins) {
     form.Load();
-    for (int i = 0; i < 3; ++i) runtime.press(keys::Right, 10ms);
-    for (int i = 0; i < 2; ++i) runtime.press(keys::Down, 10ms);
+    for (int i = 0; i < 3; ++i)
+        runtime.press(keys::Right, 10ms);
+    for (int i = 0; i < 2; ++i)
+        runtime.press(keys::Down, 10ms);
     runtime.press(keys::Escape, 20ms);
     runtime.runUntil(30ms);
 

@@ -28,10 +28,17 @@ TEST_F(FrameShape, DefaultMarginsCutTheHoleFrom20_50To1004_718) {
     EXPECT_EQ(runtime.rectanglesCreated[2], (PixelRect{20, 50, 1004, 718}));
 
     const auto& frame = runtime.windowRegion();
-    for (auto [x, y, inside] : {std::tuple{19, 300, true}, {20, 300, false}, {1003, 300, false},
-                                {1004, 300, true},        {500, 49, true},  {500, 50, false},
-                                {500, 717, false},        {500, 718, true}, {0, 0, true},
-                                {1023, 767, true},        {1024, 300, false}})
+    for (auto [x, y, inside] : {std::tuple{19, 300, true},
+                                {20, 300, false},
+                                {1003, 300, false},
+                                {1004, 300, true},
+                                {500, 49, true},
+                                {500, 50, false},
+                                {500, 717, false},
+                                {500, 718, true},
+                                {0, 0, true},
+                                {1023, 767, true},
+                                {1024, 300, false}})
         EXPECT_EQ(contains(frame, x, y), inside) << x << "," << y;
 }
 
@@ -42,7 +49,8 @@ TEST_F(FrameShape, MarginsAtTheLimitsLeaveATwoByTwoHole) {
     const auto& frame = runtime.windowRegion();
     int holes = 0;
     for (int x = 505; x < 520; ++x)
-        for (int y = 378; y < 390; ++y) holes += !contains(frame, x, y);
+        for (int y = 378; y < 390; ++y)
+            holes += !contains(frame, x, y);
     EXPECT_EQ(holes, 4);
 }
 

@@ -24,7 +24,8 @@ void pump(DWORD milliseconds = 0) {
     const DWORD end = GetTickCount() + milliseconds;
     do {
         MSG message;
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
+            DispatchMessageW(&message);
         if (milliseconds) Sleep(5);
     } while (static_cast<LONG>(end - GetTickCount()) > 0);
 }
@@ -45,8 +46,8 @@ void regionsStayOwnedOverManySteps(win32::Win32Runtime& runtime) {
     }
     pump(50);
     const DWORD gdiAfter = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
-    std::printf("regions alive outside the window: %ld before, %ld after 10000 steps\n",
-                liveBefore, runtime.liveRegions());
+    std::printf("regions alive outside the window: %ld before, %ld after 10000 steps\n", liveBefore,
+                runtime.liveRegions());
     std::printf("GDI objects: %lu before, %lu after 10000 steps\n", gdiBefore, gdiAfter);
     check(liveBefore == 0 && runtime.liveRegions() == 0, "no region outlives a step");
     check(gdiAfter == gdiBefore, "the GDI object count does not grow over 10000 steps");
@@ -89,16 +90,18 @@ void settingsOfTheWrongTypeReadAsAbsent(win32::Win32Runtime& runtime) {
                    sizeof number);
     const BYTE bytes[] = {'3', 0, '0', 0};
     RegSetValueExW(key, L"Verticale", 0, REG_BINARY, bytes, sizeof bytes);
-    const wchar_t withNul[] = L"12\0" L"3";
-    RegSetValueExW(key, L"Nul", 0, REG_SZ, reinterpret_cast<const BYTE*>(withNul),
-                   sizeof withNul);
+    const wchar_t withNul[] = L"12\0"
+                              L"3";
+    RegSetValueExW(key, L"Nul", 0, REG_SZ, reinterpret_cast<const BYTE*>(withNul), sizeof withNul);
     RegCloseKey(key);
 
     check(runtime.getSetting(u"Zelvaro", u"Config", u"Horizontale", u"20") == u"20",
           "a REG_DWORD margin reads as absent");
     check(runtime.getSetting(u"Zelvaro", u"Config", u"Verticale", u"50") == u"50",
           "a REG_BINARY margin reads as absent");
-    check(runtime.getSetting(u"Zelvaro", u"Config", u"Nul", u"") == std::u16string(u"12\0" u"3", 4),
+    check(runtime.getSetting(u"Zelvaro", u"Config", u"Nul", u"") == std::u16string(u"12\0"
+                                                                                   u"3",
+                                                                                   4),
           "a NUL inside a text value is kept, so it cannot pass for a number");
 
     runtime.saveSetting(u"Zelvaro", u"Config", u"Horizontale", u"23");

@@ -40,7 +40,7 @@ void subtract(const PixelRect& a, const PixelRect& b, RectList& out) {
 } // namespace
 
 class ScriptedTimer final : public platform::Timer {
-public:
+  public:
     ScriptedTimer(ScriptedRuntime& runtime, Millis interval, std::function<void()> onTick)
         : runtime_(runtime), interval_(interval), onTick_(std::move(onTick)) {
         runtime_.timers_.push_back(this);
@@ -60,7 +60,7 @@ public:
         onTick_();
     }
 
-private:
+  private:
     ScriptedRuntime& runtime_;
     Millis interval_;
     std::function<void()> onTick_;
@@ -69,7 +69,7 @@ private:
 };
 
 class ScriptedWindow final : public platform::FrameWindow {
-public:
+  public:
     explicit ScriptedWindow(ScriptedRuntime& runtime) : runtime_(runtime) {}
 
     void show() override { runtime_.shown = true; }
@@ -86,13 +86,70 @@ public:
     }
     platform::Colour backColour() const override { return runtime_.colour_; }
     void setRegion(platform::RegionHandle region) override { runtime_.takeWindowRegion(region); }
+    std::optional<std::size_t> popupMenu(std::span<const platform::MenuItem> items,
+                                         std::size_t defaultItem) override {
+        runtime_.menus.push_back({{items.begin(), items.end()}, defaultItem});
+        if (runtime_.menuAnswers.empty()) return std::nullopt;
+        const auto answer = runtime_.menuAnswers.front();
+        runtime_.menuAnswers.erase(runtime_.menuAnswers.begin());
+        return answer;
+    }
     void close() override {
         runtime_.closed = true;
         runtime_.events_ = nullptr;
     }
 
-private:
+  private:
     ScriptedRuntime& runtime_;
+};
+
+class ScriptedDialog final : public platform::DialogWindow {
+  public:
+    ScriptedDialog(ScriptedRuntime& runtime, const platform::DialogLayout& layout,
+                   platform::DialogEvents& events)
+        : runtime_(runtime) {
+        DialogState& d = runtime_.dialog;
+        d = {};
+        d.caption = layout.caption;
+        for (const auto& c : layout.controls) {
+            d.texts[c.id] = c.text;
+            d.positions[c.id] = {c.bounds.left, c.bounds.top};
+            if (c.foreColour) d.foreColours[c.id] = *c.foreColour;
+            d.pictures[c.id] = c.picture;
+        }
+        d.open = true;
+        runtime_.dialogEvents_ = &events;
+        ++runtime_.dialogsCreated;
+    }
+    ~ScriptedDialog() override { close(); }
+
+    void setCaption(std::u16string_view caption) override { state().caption = caption; }
+    void setText(int control, std::u16string_view text) override { state().texts[control] = text; }
+    void setForeColour(int control, platform::Colour colour) override {
+        state().foreColours[control] = colour;
+    }
+    void setPicture(int control, platform::Picture picture) override {
+        state().pictures[control] = picture;
+    }
+    void moveTo(int control, double left, double top) override {
+        state().positions[control] = {left, top};
+    }
+    // Returns at once: the test goes on scripting input while the box is open.
+    void showModal() override { ++runtime_.modalShows; }
+    void openWithShell(std::u16string_view address) override {
+        runtime_.shellOpened.emplace_back(address);
+    }
+    void close() override {
+        if (closed_) return;
+        closed_ = true;
+        runtime_.dialog.open = false;
+        runtime_.dialogEvents_ = nullptr;
+    }
+
+  private:
+    DialogState& state() { return runtime_.dialog; }
+    ScriptedRuntime& runtime_;
+    bool closed_ = false;
 };
 
 ScriptedRuntime::ScriptedRuntime(std::int32_t widthPixels, std::int32_t heightPixels,
@@ -109,7 +166,38 @@ void ScriptedRuntime::setScreen(std::int32_t widthPixels, std::int32_t heightPix
 }
 
 void ScriptedRuntime::post(Millis at, std::function<void(platform::WindowEvents&)> deliver) {
-    queue_.push_back({at, nextOrder_++, std::move(deliver)});
+    queue_.push_back({at, nextOrder_++, [this, deliver = std::move(deliver)] {
+                          if (events_ && !dialog.open) deliver(*events_);
+                      }});
+}
+
+void ScriptedRuntime::postToDialog(Millis at,
+                                   std::function<void(platform::DialogEvents&)> deliver) {
+    queue_.push_back({at, nextOrder_++, [this, deliver = std::move(deliver)] {
+                          if (dialogEvents_) deliver(*dialogEvents_);
+                      }});
+}
+
+void ScriptedRuntime::dialogClick(int control, Millis at) {
+    postToDialog(at, [control](platform::DialogEvents& e) { e.onClick(control); });
+}
+void ScriptedRuntime::dialogMouseDown(int control, Millis at) {
+    postToDialog(at, [control](platform::DialogEvents& e) { e.onMouseDown(control, 1); });
+}
+void ScriptedRuntime::dialogMouseUp(int control, Millis at) {
+    postToDialog(at, [control](platform::DialogEvents& e) { e.onMouseUp(control, 1); });
+}
+void ScriptedRuntime::dialogMouseMove(int control, Millis at) {
+    postToDialog(at, [control](platform::DialogEvents& e) { e.onMouseMove(control); });
+}
+void ScriptedRuntime::dialogCloseRequest(Millis at) {
+    postToDialog(at, [](platform::DialogEvents& e) { e.onCloseRequest(); });
+}
+
+std::unique_ptr<platform::DialogWindow>
+ScriptedRuntime::createDialog(const platform::DialogLayout& layout, platform::DialogEvents& events,
+                              platform::FrameWindow& /*owner*/) {
+    return std::make_unique<ScriptedDialog>(*this, layout, events);
 }
 
 void ScriptedRuntime::keyDown(std::int16_t key, Millis at) {
@@ -147,7 +235,7 @@ void ScriptedRuntime::runUntil(Millis until) {
         if (inputNext) {
             auto deliver = std::move(input->deliver);
             queue_.erase(input);
-            if (events_) deliver(*events_);
+            deliver();
         } else {
             timer->tick();
         }
@@ -187,7 +275,9 @@ void ScriptedRuntime::saveSetting(std::u16string_view application, std::u16strin
     writes.push_back({std::u16string(key), std::u16string(value)});
 }
 
-platform::Colour ScriptedRuntime::currentColour() const { return colour_; }
+platform::Colour ScriptedRuntime::currentColour() const {
+    return colour_;
+}
 
 platform::RegionHandle ScriptedRuntime::createRect(PixelRect rect) {
     rectanglesCreated.push_back(rect);
@@ -207,7 +297,8 @@ void ScriptedRuntime::combineDifference(platform::RegionHandle destination,
     RectList result = regions_[minuend];
     for (const PixelRect& cut : regions_[subtrahend]) {
         RectList next;
-        for (const PixelRect& piece : result) subtract(piece, cut, next);
+        for (const PixelRect& piece : result)
+            subtract(piece, cut, next);
         result = std::move(next);
     }
     regions_[destination] = std::move(result);
@@ -227,6 +318,8 @@ void ScriptedRuntime::takeWindowRegion(platform::RegionHandle region) {
     regions_.erase(found);
 }
 
-std::size_t ScriptedRuntime::liveRegions() const { return regions_.size(); }
+std::size_t ScriptedRuntime::liveRegions() const {
+    return regions_.size();
+}
 
 } // namespace zelvaro::scripted

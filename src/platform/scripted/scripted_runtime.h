@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -36,9 +37,20 @@ struct Placement {
 
 class ScriptedWindow;
 class ScriptedTimer;
+class ScriptedDialog;
+
+// What the dialog shows, as the forms last set it.
+struct DialogState {
+    std::u16string caption;
+    std::map<int, std::u16string> texts;
+    std::map<int, platform::Colour> foreColours;
+    std::map<int, platform::Picture> pictures;
+    std::map<int, std::pair<double, double>> positions;
+    bool open = false;
+};
 
 class ScriptedRuntime final : public platform::Runtime, public platform::Regions {
-public:
+  public:
     explicit ScriptedRuntime(std::int32_t widthPixels = 1024, std::int32_t heightPixels = 768,
                              double twipsPerPixel = 15);
     ~ScriptedRuntime();
@@ -50,6 +62,13 @@ public:
     void press(std::int16_t key, Millis at);
     void mouseDown(std::int16_t button, Millis at);
     void closeRequest(Millis at);
+    // Input to the open dialog; input to the frame is dropped while it is open, as a disabled
+    // owner drops it.
+    void dialogClick(int control, Millis at);
+    void dialogMouseDown(int control, Millis at);
+    void dialogMouseUp(int control, Millis at);
+    void dialogMouseMove(int control, Millis at);
+    void dialogCloseRequest(Millis at);
 
     // Delivers input and timer ticks in time order until the clock reaches the given time or the
     // program quits; handlers that sleep move the clock on while they run.
@@ -65,6 +84,18 @@ public:
     std::vector<SettingWrite> writes;
     std::map<std::u16string, std::u16string> store; // keyed "Application\Section\Key"
     std::vector<Placement> placements;
+    // Answers for the next context menus, in order: an item index, or nothing for a dismissal.
+    std::vector<std::optional<std::size_t>> menuAnswers;
+    struct MenuShown {
+        std::vector<platform::MenuItem> items;
+        std::size_t defaultItem;
+    };
+    std::vector<MenuShown> menus;
+    DialogState dialog;
+    int dialogsCreated = 0;
+    int modalShows = 0;
+    int commonControlsInitialised = 0;
+    std::vector<std::u16string> shellOpened;
     bool shown = false;
     bool closed = false;
     bool quitRequested = false;
@@ -82,9 +113,14 @@ public:
     // platform::Runtime
     platform::ScreenMetrics screen() const override { return screen_; }
     platform::Regions& regions() override { return *this; }
-    std::unique_ptr<platform::FrameWindow> createFrameWindow(platform::WindowEvents& events) override;
+    std::unique_ptr<platform::FrameWindow>
+    createFrameWindow(platform::WindowEvents& events) override;
     std::unique_ptr<platform::Timer> createTimer(Millis interval,
                                                  std::function<void()> onTick) override;
+    std::unique_ptr<platform::DialogWindow> createDialog(const platform::DialogLayout& layout,
+                                                         platform::DialogEvents& events,
+                                                         platform::FrameWindow& owner) override;
+    void initCommonControls() override { ++commonControlsInitialised; }
     void beep() override { beeps.push_back(now_); }
     void sleep(Millis duration) override { now_ += duration; }
     std::u16string getSetting(std::u16string_view application, std::u16string_view section,
@@ -99,16 +135,18 @@ public:
                            platform::RegionHandle subtrahend) override;
     void destroy(platform::RegionHandle region) override;
 
-private:
+  private:
     friend class ScriptedWindow;
     friend class ScriptedTimer;
+    friend class ScriptedDialog;
 
     struct Input {
         Millis at;
         std::uint64_t order;
-        std::function<void(platform::WindowEvents&)> deliver;
+        std::function<void()> deliver;
     };
     void post(Millis at, std::function<void(platform::WindowEvents&)> deliver);
+    void postToDialog(Millis at, std::function<void(platform::DialogEvents&)> deliver);
     void takeWindowRegion(platform::RegionHandle region);
 
     platform::ScreenMetrics screen_;
@@ -116,6 +154,7 @@ private:
     std::vector<Input> queue_;
     std::uint64_t nextOrder_ = 0;
     platform::WindowEvents* events_ = nullptr;
+    platform::DialogEvents* dialogEvents_ = nullptr;
     platform::Colour colour_ = 0;
     std::vector<ScriptedTimer*> timers_;
     std::map<platform::RegionHandle, RectList> regions_;

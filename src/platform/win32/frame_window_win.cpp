@@ -2,7 +2,10 @@
 
 #include <windowsx.h>
 
+#include <string>
+
 #include "platform/win32/runtime_win.h"
+#include "resource_ids.h"
 
 namespace zelvaro::win32 {
 
@@ -22,7 +25,7 @@ bool registerClass(HINSTANCE instance, WNDPROC procedure) {
     windowClass.lpfnWndProc = procedure;
     windowClass.hInstance = instance;
     windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    windowClass.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(1));
+    windowClass.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(IDI_ZELVARO));
     windowClass.lpszClassName = kFrameWindowClass;
     return RegisterClassExW(&windowClass) || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
 }
@@ -38,10 +41,9 @@ std::unique_ptr<Win32FrameWindow> Win32FrameWindow::create(Win32Runtime& runtime
     HWND window = nullptr;
     if (registerClass(runtime.instance(), &Win32FrameWindow::windowProc)) {
         // Covers the primary screen from the start, as a maximized borderless form does.
-        window = CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, kFrameWindowClass, L"",
-                                 WS_POPUP, 0, 0, GetSystemMetrics(SM_CXSCREEN),
-                                 GetSystemMetrics(SM_CYSCREEN), nullptr, nullptr,
-                                 runtime.instance(), frame.get());
+        window = CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, kFrameWindowClass, L"", WS_POPUP,
+                                 0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN),
+                                 nullptr, nullptr, runtime.instance(), frame.get());
     }
     if (!window) {
         MessageBoxW(nullptr, L"Impossible de créer la fenêtre du cadre.", L"Zelvaro",
@@ -53,7 +55,9 @@ std::unique_ptr<Win32FrameWindow> Win32FrameWindow::create(Win32Runtime& runtime
     return frame;
 }
 
-Win32FrameWindow::~Win32FrameWindow() { close(); }
+Win32FrameWindow::~Win32FrameWindow() {
+    close();
+}
 
 LRESULT CALLBACK Win32FrameWindow::windowProc(HWND window, UINT message, WPARAM wParam,
                                               LPARAM lParam) noexcept {
@@ -168,6 +172,31 @@ void Win32FrameWindow::setRegion(platform::RegionHandle region) {
         runtime_.handedToWindow();
     else
         runtime_.destroy(region);
+}
+
+std::optional<std::size_t> Win32FrameWindow::popupMenu(std::span<const platform::MenuItem> items,
+                                                       std::size_t defaultItem) {
+    struct MenuDestroyer {
+        void operator()(HMENU menu) const { DestroyMenu(menu); }
+    };
+    const std::unique_ptr<std::remove_pointer_t<HMENU>, MenuDestroyer> menu(CreatePopupMenu());
+    if (!menu || !window_) return std::nullopt;
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        const std::wstring caption = wide(items[i].caption);
+        // Command ids start at 1: TrackPopupMenu answers 0 for a dismissed menu.
+        AppendMenuW(menu.get(), items[i].separator ? MF_SEPARATOR : MF_STRING, i + 1,
+                    items[i].separator ? nullptr : caption.c_str());
+    }
+    SetMenuDefaultItem(menu.get(), static_cast<UINT>(defaultItem), TRUE);
+    POINT pointer{};
+    GetCursorPos(&pointer);
+    // The menu closes on a click elsewhere only if its owner is the foreground window.
+    SetForegroundWindow(window_);
+    const UINT chosen = static_cast<UINT>(
+        TrackPopupMenu(menu.get(), TPM_RETURNCMD, pointer.x, pointer.y, 0, window_, nullptr));
+    PostMessageW(window_, WM_NULL, 0, 0);
+    if (chosen == 0) return std::nullopt;
+    return chosen - 1;
 }
 
 void Win32FrameWindow::close() {

@@ -12,7 +12,7 @@ namespace zelvaro::win32 {
 class Win32Runtime;
 
 class Win32FrameWindow final : public platform::FrameWindow {
-public:
+  public:
     // Nothing on failure, after telling the user.
     static std::unique_ptr<Win32FrameWindow> create(Win32Runtime& runtime,
                                                     platform::WindowEvents& events);
@@ -29,9 +29,11 @@ public:
     void setBackColour(platform::Colour colour) override;
     platform::Colour backColour() const override { return colour_; }
     void setRegion(platform::RegionHandle region) override;
+    std::optional<std::size_t> popupMenu(std::span<const platform::MenuItem> items,
+                                         std::size_t defaultItem) override;
     void close() override;
 
-private:
+  private:
     Win32FrameWindow(Win32Runtime& runtime, platform::WindowEvents& events);
     static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam,
                                        LPARAM lParam) noexcept;

@@ -1,7 +1,10 @@
 #include "platform/win32/runtime_win.h"
 
+#include <commctrl.h>
+
 #include <utility>
 
+#include "platform/win32/dialog_win.h"
 #include "platform/win32/frame_window_win.h"
 
 namespace zelvaro::win32 {
@@ -14,7 +17,7 @@ constexpr double kTwipsPerInch = 1440;
 } // namespace
 
 class Win32Timer final : public platform::Timer {
-public:
+  public:
     Win32Timer(Win32Runtime& runtime, std::chrono::milliseconds interval,
                std::function<void()> onTick)
         : runtime_(runtime), id_(runtime.nextTimerId_++), interval_(interval),
@@ -39,7 +42,7 @@ public:
     bool enabled() const override { return enabled_; }
     void tick() { onTick_(); }
 
-private:
+  private:
     Win32Runtime& runtime_;
     UINT_PTR id_;
     std::chrono::milliseconds interval_;
@@ -105,13 +108,28 @@ std::unique_ptr<platform::Timer> Win32Runtime::createTimer(std::chrono::millisec
     return std::make_unique<Win32Timer>(*this, interval, std::move(onTick));
 }
 
-void Win32Runtime::beep() { MessageBeep(MB_OK); }
+std::unique_ptr<platform::DialogWindow>
+Win32Runtime::createDialog(const platform::DialogLayout& layout, platform::DialogEvents& events,
+                           platform::FrameWindow& owner) {
+    return Win32Dialog::create(*this, layout, events,
+                               static_cast<Win32FrameWindow&>(owner).handle());
+}
+
+void Win32Runtime::initCommonControls() {
+    InitCommonControls();
+}
+
+void Win32Runtime::beep() {
+    MessageBeep(MB_OK);
+}
 
 void Win32Runtime::sleep(std::chrono::milliseconds duration) {
     Sleep(static_cast<DWORD>(duration.count()));
 }
 
-void Win32Runtime::quit() { PostQuitMessage(0); }
+void Win32Runtime::quit() {
+    PostQuitMessage(0);
+}
 
 platform::RegionHandle Win32Runtime::createRect(platform::PixelRect rect) {
     HRGN region = CreateRectRgn(rect.left, rect.top, rect.right, rect.bottom);

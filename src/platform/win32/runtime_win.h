@@ -13,7 +13,7 @@ namespace zelvaro::win32 {
 class Win32Timer;
 
 class Win32Runtime final : public platform::Runtime, public platform::Regions {
-public:
+  public:
     explicit Win32Runtime(HINSTANCE instance);
     Win32Runtime(const Win32Runtime&) = delete;
     Win32Runtime& operator=(const Win32Runtime&) = delete;
@@ -28,9 +28,14 @@ public:
 
     platform::ScreenMetrics screen() const override;
     platform::Regions& regions() override { return *this; }
-    std::unique_ptr<platform::FrameWindow> createFrameWindow(platform::WindowEvents& events) override;
+    std::unique_ptr<platform::FrameWindow>
+    createFrameWindow(platform::WindowEvents& events) override;
     std::unique_ptr<platform::Timer> createTimer(std::chrono::milliseconds interval,
                                                  std::function<void()> onTick) override;
+    std::unique_ptr<platform::DialogWindow> createDialog(const platform::DialogLayout& layout,
+                                                         platform::DialogEvents& events,
+                                                         platform::FrameWindow& owner) override;
+    void initCommonControls() override;
     void beep() override;
     void sleep(std::chrono::milliseconds duration) override;
     std::u16string getSetting(std::u16string_view application, std::u16string_view section,
@@ -46,7 +51,7 @@ public:
     // The frame window took this region over.
     void handedToWindow() { --liveRegions_; }
 
-private:
+  private:
     friend class Win32Timer;
     static LRESULT CALLBACK timerWindowProc(HWND window, UINT message, WPARAM wParam,
                                             LPARAM lParam) noexcept;

@@ -20,8 +20,8 @@ std::u16string Win32Runtime::getSetting(std::u16string_view application,
     const std::wstring name = wide(key);
     // Anything but a text value (a number, binary data) reads as absent.
     DWORD bytes = 0;
-    if (RegGetValueW(HKEY_CURRENT_USER, path.c_str(), name.c_str(), RRF_RT_REG_SZ, nullptr,
-                     nullptr, &bytes) != ERROR_SUCCESS)
+    if (RegGetValueW(HKEY_CURRENT_USER, path.c_str(), name.c_str(), RRF_RT_REG_SZ, nullptr, nullptr,
+                     &bytes) != ERROR_SUCCESS)
         return std::u16string(defaultValue);
     std::u16string value(bytes / sizeof(char16_t) + 1, u'\0');
     bytes = static_cast<DWORD>(value.size() * sizeof(char16_t));
