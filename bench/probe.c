@@ -1,0 +1,494 @@
+// Measures a frame program from outside, as its user meets it: it starts the program, types at it
+// through XTest and watches the screen with XGetImage until what the user would see has changed.
+// It reads memory, CPU time and wake-ups from /proc. Results go to stdout as key=value lines.
+//
+//   probe [--startups N] [--idle SECONDS] [--presses N] [--steps N] [--gap-ms N]
+//         [--samples FILE] [--log FILE] [--process NAME] -- COMMAND [ARGUMENT...]
+//
+// --process names the program when COMMAND is a launcher (wine): memory, CPU and wake-ups are then
+// read from the deepest process under it whose command line has an argument ending in NAME.
+//
+// The program must cover the screen with a frame whose left band is at least 2 pixels wide, on a
+// screen whose root shows one plain colour, and quit on Escape; Right and Left must widen and
+// narrow the side bands by one pixel.
+#define _GNU_SOURCE
+#include <errno.h>
+#include <fcntl.h>
+#include <dirent.h>
+#include <glob.h>
+#include <signal.h>
+#include <stdarg.h>
+#include <stdbool.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+#include <sys/prctl.h>
+#include <sys/wait.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/extensions/XTest.h>
+#include <X11/keysym.h>
+
+enum {
+    kStartTimeoutMs = 60000, // a cold Wine start takes seconds
+    kStepTimeoutMs = 10000,
+    kFadeTimeoutMs = 15000,
+    kQuitTimeoutMs = 10000,
+    kSettleMs = 1000, // after the fade, before idle figures are read
+    kPollPauseNs = 50000,
+};
+
+static Display* display;
+static Window root;
+static int screenWidth, screenHeight;
+static unsigned long desktop; // the root's colour, read before any program runs
+static const char* logPath = "/dev/null";
+static volatile pid_t child = -1; // what was started, and what is waited for and ended
+static pid_t measured = -1;        // what the figures are read from
+static const char* processName;
+
+static void fail(const char* format, ...) {
+    va_list arguments;
+    va_start(arguments, format);
+    fputs("probe: ", stderr);
+    vfprintf(stderr, format, arguments);
+    fputc('\n', stderr);
+    va_end(arguments);
+    if (child > 0) {
+        kill(-child, SIGKILL);
+        waitpid(child, NULL, 0);
+    }
+    exit(1);
+}
+
+// An interrupted run leaves no program on the screen.
+static void interrupted(int signal) {
+    if (child > 0) kill(-child, SIGKILL);
+    _exit(128 + signal);
+}
+
+static double nowMs(void) {
+    struct timespec t;
+    clock_gettime(CLOCK_MONOTONIC, &t);
+    return t.tv_sec * 1e3 + t.tv_nsec / 1e6;
+}
+
+static void pauseMs(double ms) {
+    struct timespec t = {(time_t)(ms / 1000), (long)((ms - (time_t)(ms / 1000) * 1000) * 1e6)};
+    while (nanosleep(&t, &t) == -1 && errno == EINTR) {
+    }
+}
+
+// Between two looks at the screen: short, but long enough to leave the CPU to the program and the
+// server on a small machine.
+static void pollPause(void) {
+    struct timespec t = {0, kPollPauseNs};
+    nanosleep(&t, NULL);
+}
+
+// --- The screen ---------------------------------------------------------------------------------
+
+static unsigned long pixelAt(int x, int y) {
+    XImage* image = XGetImage(display, root, x, y, 1, 1, AllPlanes, ZPixmap);
+    if (!image) fail("XGetImage failed at %d,%d", x, y);
+    const unsigned long pixel = XGetPixel(image, 0, 0);
+    XDestroyImage(image);
+    return pixel;
+}
+
+// Whether every pixel of column x from row top to row bottom (excluded) shows the desktop, or,
+// with desktopWanted false, none does.
+static bool columnIs(int x, int top, int bottom, bool desktopWanted) {
+    XImage* image = XGetImage(display, root, x, top, 1, bottom - top, AllPlanes, ZPixmap);
+    if (!image) fail("XGetImage failed on column %d", x);
+    bool all = true;
+    for (int y = 0; y < bottom - top && all; ++y)
+        all = (XGetPixel(image, 0, y) == desktop) == desktopWanted;
+    XDestroyImage(image);
+    return all;
+}
+
+// The first pixel from (x, y) along (dx, dy) that shows the desktop, as a distance.
+static int bandThickness(int x, int y, int dx, int dy, int limit) {
+    int n = 0;
+    while (n < limit && pixelAt(x + n * dx, y + n * dy) != desktop)
+        ++n;
+    return n;
+}
+
+static bool frameShown(void) { return pixelAt(0, screenHeight / 2) != desktop; }
+static bool frameBlack(void) { return pixelAt(0, screenHeight / 2) == 0; }
+static bool frameGone(void) { return !frameShown(); }
+
+// Polls until the condition holds; the time it took in ms, or a negative number on timeout.
+static double waitFor(bool (*condition)(void), int timeoutMs) {
+    const double start = nowMs();
+    while (!condition()) {
+        if (nowMs() - start > timeoutMs) return -1;
+        pollPause();
+    }
+    return nowMs() - start;
+}
+
+// --- The program --------------------------------------------------------------------------------
+
+static char** command;
+
+static void startProgram(void) {
+    child = fork();
+    if (child < 0) fail("fork: %s", strerror(errno));
+    if (child == 0) {
+        setpgid(0, 0); // its own group, so a stuck program goes with all it started
+        const int log = open(logPath, O_WRONLY | O_CREAT | O_APPEND, 0644);
+        if (log >= 0) {
+            dup2(log, STDOUT_FILENO);
+            dup2(log, STDERR_FILENO);
+        }
+        execvp(command[0], command);
+        fprintf(stderr, "probe: cannot run %s: %s\n", command[0], strerror(errno));
+        _exit(127);
+    }
+    setpgid(child, child);
+}
+
+static bool childEnded(int timeoutMs) {
+    const double start = nowMs();
+    do {
+        if (waitpid(child, NULL, WNOHANG) == child) {
+            child = -1;
+            return true;
+        }
+        pauseMs(10);
+    } while (nowMs() - start < timeoutMs);
+    return false;
+}
+
+static void key(KeySym symbol, bool down) {
+    XTestFakeKeyEvent(display, XKeysymToKeycode(display, symbol), down, CurrentTime);
+    XFlush(display);
+}
+
+// Escape, as the user quits; a program that does not listen is ended by signal, and said so.
+static void quitProgram(void) {
+    key(XK_Escape, true);
+    key(XK_Escape, false);
+    if (childEnded(kQuitTimeoutMs)) return;
+    fprintf(stderr, "probe: the program did not quit on Escape; ending it\n");
+    kill(-child, SIGTERM);
+    if (!childEnded(3000)) {
+        kill(-child, SIGKILL);
+        childEnded(3000);
+    }
+}
+
+// --- /proc --------------------------------------------------------------------------------------
+
+static long statusField(const char* path, const char* field) {
+    FILE* file = fopen(path, "r");
+    if (!file) return -1;
+    char line[256];
+    long value = -1;
+    const size_t length = strlen(field);
+    while (fgets(line, sizeof line, file))
+        if (strncmp(line, field, length) == 0 && line[length] == ':') {
+            value = strtol(line + length + 1, NULL, 10);
+            break;
+        }
+    fclose(file);
+    return value;
+}
+
+static long rssKb(void) {
+    char path[64];
+    snprintf(path, sizeof path, "/proc/%d/status", (int)measured);
+    const long kb = statusField(path, "VmRSS");
+    if (kb < 0) fail("cannot read VmRSS of process %d", (int)measured);
+    return kb;
+}
+
+// User and system time of the whole process, every thread included.
+static double cpuMs(void) {
+    char path[64], text[1024];
+    snprintf(path, sizeof path, "/proc/%d/stat", (int)measured);
+    FILE* file = fopen(path, "r");
+    if (!file || !fgets(text, sizeof text, file)) fail("cannot read %s", path);
+    fclose(file);
+    // Fields after the command name, which may hold blanks: state is field 3, utime 14, stime 15.
+    const char* after = strrchr(text, ')');
+    unsigned long long utime = 0, stime = 0;
+    if (!after || sscanf(after + 2, "%*c %*d %*d %*d %*d %*d %*u %*u %*u %*u %*u %llu %llu", &utime,
+                         &stime) != 2)
+        fail("cannot parse %s", path);
+    return (double)(utime + stime) * 1000.0 / (double)sysconf(_SC_CLK_TCK);
+}
+
+// Times any thread of the process went to sleep and was woken.
+static long wakeups(void) {
+    char pattern[64];
+    snprintf(pattern, sizeof pattern, "/proc/%d/task/*/status", (int)measured);
+    glob_t tasks;
+    if (glob(pattern, 0, NULL, &tasks) != 0) fail("cannot list the threads of %d", (int)measured);
+    long total = 0;
+    for (size_t i = 0; i < tasks.gl_pathc; ++i) {
+        const long n = statusField(tasks.gl_pathv[i], "voluntary_ctxt_switches");
+        if (n > 0) total += n;
+    }
+    globfree(&tasks);
+    return total;
+}
+
+static pid_t parentOf(pid_t pid) {
+    char path[64], text[1024];
+    snprintf(path, sizeof path, "/proc/%d/stat", (int)pid);
+    FILE* file = fopen(path, "r");
+    if (!file) return -1;
+    const bool read = fgets(text, sizeof text, file) != NULL;
+    fclose(file);
+    const char* after = read ? strrchr(text, ')') : NULL;
+    int parent = -1;
+    if (after) sscanf(after + 2, "%*c %d", &parent);
+    return parent;
+}
+
+static bool anArgumentEndsWith(pid_t pid, const char* name) {
+    char path[64], arguments[4096];
+    snprintf(path, sizeof path, "/proc/%d/cmdline", (int)pid);
+    FILE* file = fopen(path, "r");
+    if (!file) return false;
+    const size_t length = fread(arguments, 1, sizeof arguments - 1, file);
+    fclose(file);
+    arguments[length] = '\0';
+    const size_t wanted = strlen(name);
+    for (size_t at = 0; at < length; at += strlen(arguments + at) + 1) {
+        const size_t n = strlen(arguments + at);
+        if (n >= wanted && strcmp(arguments + at + n - wanted, name) == 0) return true;
+    }
+    return false;
+}
+
+static int depthBelowChild(pid_t pid) {
+    int depth = 0;
+    for (; pid > 1 && pid != child; pid = parentOf(pid))
+        ++depth;
+    return pid == child ? depth : -1;
+}
+
+// The process the figures are read from: the started one, or the deepest one under it that runs
+// the named program.
+static void findMeasuredProcess(void) {
+    measured = child;
+    if (!processName) return;
+    int deepest = anArgumentEndsWith(child, processName) ? 0 : -1;
+    DIR* proc = opendir("/proc");
+    if (!proc) fail("cannot list /proc");
+    for (struct dirent* entry; (entry = readdir(proc));) {
+        const pid_t pid = (pid_t)atoi(entry->d_name);
+        if (pid <= 0 || pid == child || !anArgumentEndsWith(pid, processName)) continue;
+        const int depth = depthBelowChild(pid);
+        if (depth > deepest) {
+            deepest = depth;
+            measured = pid;
+        }
+    }
+    closedir(proc);
+    if (deepest < 0) fail("no process running %s under process %d", processName, (int)child);
+}
+
+static void processInfo(void) {
+    char path[64], exe[512];
+    snprintf(path, sizeof path, "/proc/%d/exe", (int)measured);
+    const ssize_t n = readlink(path, exe, sizeof exe - 1);
+    exe[n > 0 ? n : 0] = '\0';
+    snprintf(path, sizeof path, "/proc/%d/status", (int)measured);
+    printf("process_exe=%s\nprocess_threads=%ld\n", exe, statusField(path, "Threads"));
+}
+
+// --- Measurements -------------------------------------------------------------------------------
+
+static int compareDoubles(const void* a, const void* b) {
+    const double x = *(const double*)a, y = *(const double*)b;
+    return (x > y) - (x < y);
+}
+
+// Nearest rank: the smallest sample with at least p of all samples at or below it.
+static double percentile(double* sorted, int count, double p) {
+    int rank = (int)(p * count + 0.999999);
+    if (rank < 1) rank = 1;
+    return sorted[rank - 1];
+}
+
+static void startups(int runs) {
+    if (runs <= 0) return;
+    double* times = calloc((size_t)runs, sizeof *times);
+    double first = 0;
+    printf("startup_runs_ms=");
+    // One unmeasured start first, so every measured one finds the files in the page cache.
+    for (int run = -1; run < runs; ++run) {
+        if (waitFor(frameGone, kQuitTimeoutMs) < 0) fail("a frame is still on screen before start");
+        const double start = nowMs();
+        startProgram();
+        if (waitFor(frameShown, kStartTimeoutMs) < 0)
+            fail("no frame on screen %d s after start (log: %s)", kStartTimeoutMs / 1000, logPath);
+        const double elapsed = nowMs() - start;
+        if (run >= 0) {
+            times[run] = elapsed;
+            printf("%s%.1f", run ? "," : "", elapsed);
+        } else {
+            first = elapsed;
+        }
+        pauseMs(300); // the window takes the focus just after it shows
+        quitProgram();
+    }
+    qsort(times, (size_t)runs, sizeof *times, compareDoubles);
+    const double median = (times[(runs - 1) / 2] + times[runs / 2]) / 2;
+    printf("\nstartup_first_ms=%.1f\nstartup_ms=%.1f\n", first, median);
+    free(times);
+}
+
+// Black that lasts: a frame may show black for a moment before its first glow is painted.
+static void waitForIdleFrame(const char* when) {
+    const double start = nowMs();
+    do {
+        if (waitFor(frameBlack, kFadeTimeoutMs) < 0)
+            fail("the frame did not turn black %s within %d s", when, kFadeTimeoutMs / 1000);
+        pauseMs(kSettleMs);
+    } while (!frameBlack() && nowMs() - start < kFadeTimeoutMs);
+    if (!frameBlack()) fail("the frame did not stay black %s", when);
+}
+
+static void idle(int seconds) {
+    const double cpuBefore = cpuMs();
+    const long wakeupsBefore = wakeups();
+    pauseMs(seconds * 1000.0);
+    printf("idle_cpu_ms=%.0f\nidle_wakeups=%ld\n", cpuMs() - cpuBefore, wakeups() - wakeupsBefore);
+}
+
+// The left band's edge column, and the rows of the hole it borders.
+static int edge, holeTop, holeBottom;
+static bool edgeIsBand(void) { return columnIs(edge, holeTop, holeBottom, false); }
+static bool edgeIsDesktop(void) { return columnIs(edge, holeTop, holeBottom, true); }
+
+// One Right or Left press: the time from the press to the edge column shown in its new state.
+static double step(bool widen) {
+    const double start = nowMs();
+    key(widen ? XK_Right : XK_Left, true);
+    const double taken = waitFor(widen ? edgeIsBand : edgeIsDesktop, kStepTimeoutMs);
+    if (taken < 0)
+        fail("the band edge did not move %d s after %s (has the program the keyboard focus?)",
+             kStepTimeoutMs / 1000, widen ? "Right" : "Left");
+    const double latency = nowMs() - start;
+    key(widen ? XK_Right : XK_Left, false);
+    return latency;
+}
+
+static void report(const char* name, double* latencies, int count) {
+    qsort(latencies, (size_t)count, sizeof *latencies, compareDoubles);
+    printf("%s_p50_ms=%.3f\n%s_p99_ms=%.3f\n%s_max_ms=%.3f\n%s_count=%d\n", name,
+           percentile(latencies, count, 0.5), name, percentile(latencies, count, 0.99), name,
+           latencies[count - 1], name, count);
+}
+
+// Right and Left in turn, so the frame stays where it started. The first presses come gapMs
+// apart, at the pace of a quick typist, and their Right latencies are the step figures; the rest
+// follow back to back, each still waiting for the screen.
+static void steps(int presses, int total, int gapMs, const char* samplesPath) {
+    edge = bandThickness(0, screenHeight / 2, 1, 0, screenWidth / 2);
+    holeTop = bandThickness(screenWidth / 2, 0, 0, 1, screenHeight / 2);
+    holeBottom = screenHeight - holeTop;
+    if (edge < 2 || edge >= screenWidth / 2 || holeTop >= holeBottom)
+        fail("no frame found on screen (left band %d, top band %d)", edge, holeTop);
+    printf("left_band_px=%d\ntop_band_px=%d\n", edge, holeTop);
+
+    double* measured = calloc((size_t)presses + 1, sizeof *measured);
+    double* backToBack = calloc((size_t)total + 1, sizeof *backToBack);
+    int nMeasured = 0, nBackToBack = 0;
+    FILE* samples = samplesPath ? fopen(samplesPath, "w") : NULL;
+    if (samplesPath && !samples) fail("cannot write %s", samplesPath);
+    const double cpuBefore = cpuMs();
+    for (int i = 0; i < total; ++i) {
+        if (i == 2 * presses) printf("rss_kb_after_presses=%ld\n", rssKb());
+        const bool widen = i % 2 == 0;
+        const bool paced = i < 2 * presses;
+        const double latency = step(widen);
+        if (widen && paced) {
+            measured[nMeasured++] = latency;
+            if (samples) fprintf(samples, "%.4f\n", latency);
+        } else if (widen) {
+            backToBack[nBackToBack++] = latency;
+        }
+        if (paced) pauseMs(gapMs);
+    }
+    if (samples) fclose(samples);
+    // The program's own share of a step; the rest of the latency is the server and the scheduler.
+    printf("step_cpu_us=%.1f\n", (cpuMs() - cpuBefore) * 1000.0 / total);
+    if (nMeasured) report("step", measured, nMeasured);
+    if (nBackToBack) report("back_to_back", backToBack, nBackToBack);
+    printf("steps=%d\n", total);
+    free(measured);
+    free(backToBack);
+}
+
+static int intOption(const char* text) {
+    char* end;
+    const long value = strtol(text, &end, 10);
+    if (*end || value < 0 || value > 1000000) fail("not a count: %s", text);
+    return (int)value;
+}
+
+int main(int argc, char** argv) {
+    int runs = 10, idleSeconds = 10, presses = 500, total = 10000, gapMs = 20;
+    const char* samplesPath = NULL;
+    int i = 1;
+    for (; i < argc && strcmp(argv[i], "--") != 0; i += 2) {
+        if (i + 1 >= argc) fail("%s needs a value", argv[i]);
+        const char* value = argv[i + 1];
+        if (strcmp(argv[i], "--startups") == 0) runs = intOption(value);
+        else if (strcmp(argv[i], "--idle") == 0) idleSeconds = intOption(value);
+        else if (strcmp(argv[i], "--presses") == 0) presses = intOption(value);
+        else if (strcmp(argv[i], "--steps") == 0) total = intOption(value);
+        else if (strcmp(argv[i], "--gap-ms") == 0) gapMs = intOption(value);
+        else if (strcmp(argv[i], "--samples") == 0) samplesPath = value;
+        else if (strcmp(argv[i], "--log") == 0) logPath = value;
+        else if (strcmp(argv[i], "--process") == 0) processName = value;
+        else fail("unknown option %s", argv[i]);
+    }
+    if (i + 1 >= argc) fail("usage: probe [options] -- COMMAND [ARGUMENT...]");
+    command = argv + i + 1;
+    if (total < 2 * presses) total = 2 * presses;
+
+    prctl(PR_SET_TIMERSLACK, 1UL); // sleeps of 50 µs, not the default 50 µs more
+    signal(SIGINT, interrupted);
+    signal(SIGTERM, interrupted);
+    display = XOpenDisplay(NULL);
+    if (!display) fail("cannot open display %s", getenv("DISPLAY") ? getenv("DISPLAY") : "(unset)");
+    int event, error, major, minor;
+    if (!XTestQueryExtension(display, &event, &error, &major, &minor))
+        fail("the X server has no XTEST extension");
+    root = DefaultRootWindow(display);
+    screenWidth = DisplayWidth(display, DefaultScreen(display));
+    screenHeight = DisplayHeight(display, DefaultScreen(display));
+    // A key held while the program is slow must not repeat.
+    XKeyboardControl keyboard = {.auto_repeat_mode = AutoRepeatModeOff};
+    XChangeKeyboardControl(display, KBAutoRepeatMode, &keyboard);
+    desktop = pixelAt(0, screenHeight / 2);
+    setvbuf(stdout, NULL, _IOLBF, 0);
+
+    startups(runs);
+
+    startProgram();
+    if (waitFor(frameShown, kStartTimeoutMs) < 0) fail("no frame on screen after start");
+    waitForIdleFrame("after start");
+    findMeasuredProcess();
+    processInfo();
+    printf("rss_kb_idle=%ld\n", rssKb());
+    idle(idleSeconds);
+    steps(presses, total, gapMs, samplesPath);
+    waitForIdleFrame("after the steps");
+    printf("rss_kb_after_steps=%ld\n", rssKb());
+    quitProgram();
+    XCloseDisplay(display);
+    return 0;
+}
