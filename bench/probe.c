@@ -3,7 +3,8 @@
 // It reads memory, CPU time and wake-ups from /proc. Results go to stdout as key=value lines.
 //
 //   probe [--startups N] [--idle SECONDS] [--presses N] [--steps N] [--gap-ms N]
-//         [--samples FILE] [--log FILE] [--process NAME] -- COMMAND [ARGUMENT...]
+//         [--samples FILE] [--log FILE] [--process NAME] [--server-pid PID]
+//         -- COMMAND [ARGUMENT...]
 //
 // --process names the program when COMMAND is a launcher (wine): memory, CPU and wake-ups are then
 // read from the deepest process under it whose command line has an argument ending in NAME.
@@ -49,6 +50,7 @@ static const char* logPath = "/dev/null";
 static volatile pid_t child = -1; // what was started, and what is waited for and ended
 static pid_t measured = -1;        // what the figures are read from
 static const char* processName;
+static pid_t server = -1; // the X server, when its share of a step is wanted
 
 static void fail(const char* format, ...) {
     va_list arguments;
@@ -172,16 +174,19 @@ static void key(KeySym symbol, bool down) {
 }
 
 // Escape, as the user quits; a program that does not listen is ended by signal, and said so.
-static void quitProgram(void) {
+// The time from the key to the end of the process, or a negative number.
+static double quitProgram(void) {
+    const double start = nowMs();
     key(XK_Escape, true);
     key(XK_Escape, false);
-    if (childEnded(kQuitTimeoutMs)) return;
+    if (childEnded(kQuitTimeoutMs)) return nowMs() - start;
     fprintf(stderr, "probe: the program did not quit on Escape; ending it\n");
     kill(-child, SIGTERM);
     if (!childEnded(3000)) {
         kill(-child, SIGKILL);
         childEnded(3000);
     }
+    return -1;
 }
 
 // --- /proc --------------------------------------------------------------------------------------
@@ -210,9 +215,9 @@ static long rssKb(void) {
 }
 
 // User and system time of the whole process, every thread included.
-static double cpuMs(void) {
+static double cpuMsOf(pid_t pid) {
     char path[64], text[1024];
-    snprintf(path, sizeof path, "/proc/%d/stat", (int)measured);
+    snprintf(path, sizeof path, "/proc/%d/stat", (int)pid);
     FILE* file = fopen(path, "r");
     if (!file || !fgets(text, sizeof text, file)) fail("cannot read %s", path);
     fclose(file);
@@ -224,6 +229,7 @@ static double cpuMs(void) {
         fail("cannot parse %s", path);
     return (double)(utime + stime) * 1000.0 / (double)sysconf(_SC_CLK_TCK);
 }
+static double cpuMs(void) { return cpuMsOf(measured); }
 
 // Times any thread of the process went to sleep and was woken.
 static long wakeups(void) {
@@ -408,6 +414,7 @@ static void steps(int presses, int total, int gapMs, const char* samplesPath) {
     FILE* samples = samplesPath ? fopen(samplesPath, "w") : NULL;
     if (samplesPath && !samples) fail("cannot write %s", samplesPath);
     const double cpuBefore = cpuMs();
+    const double serverBefore = server > 0 ? cpuMsOf(server) : 0;
     for (int i = 0; i < total; ++i) {
         if (i == 2 * presses) printf("rss_kb_after_presses=%ld\n", rssKb());
         const bool widen = i % 2 == 0;
@@ -424,6 +431,9 @@ static void steps(int presses, int total, int gapMs, const char* samplesPath) {
     if (samples) fclose(samples);
     // The program's own share of a step; the rest of the latency is the server and the scheduler.
     printf("step_cpu_us=%.1f\n", (cpuMs() - cpuBefore) * 1000.0 / total);
+    // The server's share, this probe's own screen reads included.
+    if (server > 0)
+        printf("step_server_cpu_us=%.1f\n", (cpuMsOf(server) - serverBefore) * 1000.0 / total);
     if (nMeasured) report("step", measured, nMeasured);
     if (nBackToBack) report("back_to_back", backToBack, nBackToBack);
     printf("steps=%d\n", total);
@@ -434,7 +444,7 @@ static void steps(int presses, int total, int gapMs, const char* samplesPath) {
 static int intOption(const char* text) {
     char* end;
     const long value = strtol(text, &end, 10);
-    if (*end || value < 0 || value > 1000000) fail("not a count: %s", text);
+    if (*end || end == text || value < 0 || value > 1L << 30) fail("not a number: %s", text);
     return (int)value;
 }
 
@@ -453,6 +463,7 @@ int main(int argc, char** argv) {
         else if (strcmp(argv[i], "--samples") == 0) samplesPath = value;
         else if (strcmp(argv[i], "--log") == 0) logPath = value;
         else if (strcmp(argv[i], "--process") == 0) processName = value;
+        else if (strcmp(argv[i], "--server-pid") == 0) server = intOption(value);
         else fail("unknown option %s", argv[i]);
     }
     if (i + 1 >= argc) fail("usage: probe [options] -- COMMAND [ARGUMENT...]");
@@ -488,7 +499,8 @@ int main(int argc, char** argv) {
     steps(presses, total, gapMs, samplesPath);
     waitForIdleFrame("after the steps");
     printf("rss_kb_after_steps=%ld\n", rssKb());
-    quitProgram();
+    const double quit = quitProgram();
+    if (quit >= 0) printf("quit_ms=%.1f\n", quit);
     XCloseDisplay(display);
     return 0;
 }
