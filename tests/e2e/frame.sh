@@ -67,4 +67,29 @@ check "the unload rewrites clean decimal text" test "$(target_stored Horizontale
 check "a stored 5000 is kept as it is" test "$(target_stored Verticale)" = 5000
 target_end
 
+# A negative margin loads as it is; an empty text gives the default.
+target_store Horizontale -7
+target_store Verticale ""
+target_start
+check "stored \"\" starts with the default top band" wait_pixel $((E2E_WIDTH / 2)) 49 30 "$E2E_GLOW"
+check "the top band edge is at 50" pixel_is $((E2E_WIDTH / 2)) 50 "$E2E_DESKTOP"
+xdotool key Escape
+check "the program with a negative margin ends on Escape" target_wait_exit 2
+check "a stored -7 is kept as it is" test "$(target_stored Horizontale)" = -7
+check "an empty text is rewritten as the default" test "$(target_stored Verticale)" = 50
+target_end
+
+if [ "$E2E_TARGET" = linux ]; then
+    for signal in TERM INT HUP; do
+        target_clear_settings
+        target_start
+        wait_bands 20 50 "$E2E_GLOW" 30 || true
+        xdotool key Right
+        check "SIG$signal after a key: the bands moved" wait_bands 21 50 "$E2E_GLOW" 3
+        kill -"$signal" "$E2E_PID"
+        check "SIG$signal ends the program" target_wait_exit 2
+        check "SIG$signal saves the margins" test "$(target_stored Horizontale)" = 21
+    done
+fi
+
 finish

@@ -34,7 +34,8 @@ finish() {
     [ "$e2e_failures" -eq 0 ]
 }
 
-# A private X server at the test resolution, with a coloured root and no window manager.
+# A private X server at the test resolution, with a coloured root; E2E_WM=openbox also starts that
+# window manager, otherwise there is none.
 start_display() {
     local fd_file
     fd_file=$(mktemp)
@@ -50,9 +51,20 @@ start_display() {
     export DISPLAY=":$(head -n1 "$fd_file")"
     rm -f "$fd_file"
     xsetroot -solid "$E2E_ROOT_COLOUR"
+    if [ "${E2E_WM:-none}" = openbox ]; then
+        openbox --sm-disable >"$e2e_artifacts/openbox.log" 2>&1 &
+        E2E_WM_PID=$!
+        local deadline=$((SECONDS + 10))
+        until xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; do
+            [ "$SECONDS" -lt "$deadline" ] || { log "openbox did not start"; return 1; }
+            sleep 0.05
+        done
+        log "window manager: openbox"
+    fi
 }
 
 stop_display() {
+    [ -n "${E2E_WM_PID:-}" ] && kill "$E2E_WM_PID" 2>/dev/null
     [ -n "${E2E_XVFB_PID:-}" ] && kill "$E2E_XVFB_PID" 2>/dev/null && wait "$E2E_XVFB_PID" 2>/dev/null
     true
 }

@@ -25,14 +25,6 @@ wait_about() {
     done
 }
 about_closed() { [ -z "$(about_window)" ]; }
-# The About box's client area, from its window less the frame and caption around it.
-client_origin() {
-    local id=$1 x y w h border
-    eval "$(xdotool getwindowgeometry --shell "$id")"
-    x=$X y=$Y w=$WIDTH h=$HEIGHT
-    border=$(((w - 393) / 2))
-    echo "$((x + border)) $((y + h - 217 - border))"
-}
 grab() { import -window root -crop "$3x$4+$1+$2" "$5"; }
 same_image() { [ "$(compare -metric AE "$1" "$2" null: 2>&1 | cut -d' ' -f1)" = 0 ]; }
 different_images() { ! same_image "$1" "$2"; }
@@ -51,15 +43,21 @@ target_start
 check "the frame starts" wait_bands 20 50 "$E2E_GLOW" 30
 check "and fades" wait_bands 20 50 "$E2E_BLACK" 5
 
-xdotool mousemove 100 "$midy" click 1 click 2
+xdotool mousemove 10 "$midy" click 1 click 2
 sleep 0.3
 capture
 check "left and middle clicks on a band do nothing" bands_are 20 50 "$E2E_BLACK"
 
 right_click_band
-capture
+wait_menu() {
+    local deadline=$((SECONDS + 3))
+    until capture && menu_open_at 40 $((midy + 10)); do
+        [ "$SECONDS" -lt "$deadline" ] || return 1
+        sleep 0.05
+    done
+}
+check "a right click on a band opens a menu at the pointer" wait_menu
 cp "$e2e_artifacts/screen.png" "$e2e_artifacts/menu.png"
-check "a right click on a band opens a menu at the pointer" menu_open_at 40 $((midy + 10))
 xdotool key Escape
 sleep 0.3
 capture
@@ -69,8 +67,10 @@ right_click_band
 xdotool key p
 check "p opens the About box, captioned with the title and version" wait_about
 about=$(about_window)
-opened=$SECONDS
-read -r cx cy < <(client_origin "$about")
+opened=$(now_ms)
+# Sleeps until the given number of milliseconds after the box opened.
+sleep_until() { sleep "$(awk -v ms=$(($1 + opened - $(now_ms))) 'BEGIN { print (ms > 0 ? ms / 1000 : 0) }')"; }
+read -r cx cy < <(target_client_origin "$about" 393 217)
 sleep 0.5
 xdotool mousemove $((cx + 200)) $((cy + 120)) # over the description: both links blue
 grab "$cx" "$cy" 393 217 "$e2e_artifacts/about-1.png"
@@ -81,11 +81,11 @@ xdotool key Right Right Down
 check "arrow keys while the box is open leave the frame alone" wait_bands 20 50 "$E2E_BLACK" 3
 
 # The donation picture swaps every 3 s from the opening: sample mid-interval.
-sleep $((opened + 2 - SECONDS)).5
+sleep_until 1500
 grab $((cx + 296)) $((cy + 44)) 89 21 "$e2e_artifacts/donate-a.png"
-sleep 3
+sleep_until 4500
 grab $((cx + 296)) $((cy + 44)) 89 21 "$e2e_artifacts/donate-b.png"
-sleep 3
+sleep_until 7500
 grab $((cx + 296)) $((cy + 44)) 89 21 "$e2e_artifacts/donate-c.png"
 check "the donation picture changes after 3 s" \
     different_images "$e2e_artifacts/donate-a.png" "$e2e_artifacts/donate-b.png"
@@ -93,7 +93,7 @@ check "and comes back after 6 s" same_image "$e2e_artifacts/donate-a.png" "$e2e_
 
 # Pressing the donation button sinks it one pixel; releasing puts it back. Sampled between two
 # swaps so that the picture stays the same.
-sleep $(((SECONDS - opened) % 3 == 0 ? 1 : 0))
+sleep_until 9400
 xdotool mousemove $((cx + 330)) $((cy + 54)) mousedown 3
 sleep 0.3
 grab $((cx + 296)) $((cy + 44)) 90 22 "$e2e_artifacts/pressed.png"

@@ -47,3 +47,12 @@ target_record_shell() {
             >/dev/null 2>&1
     done
 }
+
+# Wine draws the frame and caption of its windows inside the X window: the client area is what
+# is left once they are taken off.
+target_client_origin() { # window client-width client-height
+    local X Y WIDTH HEIGHT SCREEN WINDOW border
+    eval "$(xdotool getwindowgeometry --shell "$1")"
+    border=$(((WIDTH - $2) / 2))
+    echo "$((X + border)) $((Y + HEIGHT - $3 - border))"
+}

@@ -34,6 +34,20 @@ std::wstring wideText(std::u16string_view text) {
     return wide(text);
 }
 
+// Where the display server keeps its own idea of the focus (Wine under an X window manager), it
+// may move the keyboard away once the box has gone although the owner is the foreground window:
+// a little later, the owner asks for the foreground again, from scratch. Nothing happens if
+// another program has come to the foreground meanwhile.
+constexpr UINT_PTR kRefocusTimer = 0x5A45;
+constexpr UINT kFocusSettleMs = 150;
+
+void CALLBACK refocus(HWND owner, UINT, UINT_PTR timer, DWORD) {
+    KillTimer(owner, timer);
+    if (GetForegroundWindow() != owner || !IsWindowEnabled(owner)) return;
+    SetForegroundWindow(GetDesktopWindow());
+    SetForegroundWindow(owner);
+}
+
 } // namespace
 
 Win32Dialog::Win32Dialog(Win32Runtime& runtime, platform::DialogEvents& events, HWND owner)
@@ -260,7 +274,10 @@ void Win32Dialog::showModal() {
         DispatchMessageW(&message);
     }
     restoreOwner();
-    if (owner_) SetForegroundWindow(owner_);
+    if (owner_) {
+        SetForegroundWindow(owner_);
+        SetTimer(owner_, kRefocusTimer, kFocusSettleMs, &refocus);
+    }
 }
 
 void Win32Dialog::preview(const MSG& message) {

@@ -1,0 +1,180 @@
+#include "platform/qt/frame_window_qt.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QPainter>
+#include <QScreen>
+
+#include "platform/qt/runtime_qt.h"
+
+namespace zelvaro::qt {
+
+namespace {
+
+std::int16_t shiftState(Qt::KeyboardModifiers modifiers) {
+    return static_cast<std::int16_t>((modifiers & Qt::ShiftModifier ? 1 : 0) |
+                                     (modifiers & Qt::ControlModifier ? 2 : 0) |
+                                     (modifiers & Qt::AltModifier ? 4 : 0));
+}
+
+QColor toQColor(platform::Colour colour) {
+    return QColor(platform::redOf(colour), platform::greenOf(colour), platform::blueOf(colour));
+}
+
+} // namespace
+
+std::int16_t virtualKey(int key) {
+    if (key >= Qt::Key_A && key <= Qt::Key_Z) return static_cast<std::int16_t>(key);
+    if (key >= Qt::Key_0 && key <= Qt::Key_9) return static_cast<std::int16_t>(key);
+    if (key >= Qt::Key_F1 && key <= Qt::Key_F24)
+        return static_cast<std::int16_t>(0x70 + (key - Qt::Key_F1));
+    switch (key) {
+    case Qt::Key_Escape:
+        return platform::keys::Escape;
+    case Qt::Key_Left:
+        return platform::keys::Left;
+    case Qt::Key_Up:
+        return platform::keys::Up;
+    case Qt::Key_Right:
+        return platform::keys::Right;
+    case Qt::Key_Down:
+        return platform::keys::Down;
+    case Qt::Key_Backspace:
+        return 8;
+    case Qt::Key_Tab:
+        return 9;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        return 13;
+    case Qt::Key_Shift:
+        return 16;
+    case Qt::Key_Control:
+        return 17;
+    case Qt::Key_Alt:
+        return 18;
+    case Qt::Key_Space:
+        return 32;
+    default:
+        return 0; // a key the forms have no code for: still a key that beeps
+    }
+}
+
+QtFrameWindow::QtFrameWindow(QtRuntime& runtime, platform::WindowEvents& events)
+    : QWidget(nullptr,
+              Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::X11BypassWindowManagerHint),
+      runtime_(runtime), events_(events) {
+    // Above panels and outside taskbars and pagers, with or without a window manager.
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setAttribute(Qt::WA_NoSystemBackground);
+    setFocusPolicy(Qt::StrongFocus);
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) setGeometry(screen->geometry());
+    // Nothing shows until the first shape is set, so the screen never flashes whole.
+    setShape({});
+}
+
+void QtFrameWindow::setShape(const QRegion& shape) {
+    // An empty mask would remove the shape and show the whole window: keep one pixel outside it.
+    setMask(shape.isEmpty() ? QRegion(-1, -1, 1, 1) : shape);
+}
+
+void QtFrameWindow::show() {
+    QWidget::show();
+    raise();
+    activateWindow();
+    setFocus(Qt::ActiveWindowFocusReason);
+}
+
+platform::TwipsRect QtFrameWindow::geometry() const {
+    const double perPixel = twipsPerPixel();
+    const QRect r = QWidget::geometry();
+    return {r.x() * perPixel, r.y() * perPixel, r.width() * perPixel, r.height() * perPixel};
+}
+
+void QtFrameWindow::placeTopmost(std::int32_t x, std::int32_t y, std::int32_t width,
+                                 std::int32_t height) {
+    setGeometry(x, y, width, height);
+    if (!isVisible()) QWidget::show();
+    raise();
+}
+
+void QtFrameWindow::setBackColour(platform::Colour colour) {
+    colour_ = colour;
+    // Painted and sent to the display now: the fade blocks the event loop between shades.
+    if (isVisible()) repaint();
+}
+
+void QtFrameWindow::setRegion(platform::RegionHandle region) {
+    setShape(runtime_.takeRegion(region));
+}
+
+std::optional<std::size_t> QtFrameWindow::popupMenu(std::span<const platform::MenuItem> items,
+                                                    std::size_t defaultItem) {
+    QMenu menu(this);
+    std::vector<QAction*> actions;
+    for (const platform::MenuItem& item : items) {
+        if (item.separator) {
+            actions.push_back(menu.addSeparator());
+            continue;
+        }
+        actions.push_back(
+            menu.addAction(QString(reinterpret_cast<const QChar*>(item.caption.data()),
+                                   static_cast<qsizetype>(item.caption.size()))));
+    }
+    if (defaultItem < actions.size()) menu.setDefaultAction(actions[defaultItem]);
+    const QAction* chosen = menu.exec(QCursor::pos());
+    for (std::size_t i = 0; i < actions.size(); ++i)
+        if (chosen && actions[i] == chosen) return i;
+    return std::nullopt;
+}
+
+void QtFrameWindow::close() {
+    closed_ = true;
+    hide();
+}
+
+void QtFrameWindow::paintEvent(QPaintEvent* event) {
+    QPainter painter(this);
+    painter.fillRect(event->rect(), toQColor(colour_));
+}
+
+void QtFrameWindow::keyPressEvent(QKeyEvent* event) {
+    events_.onKeyDown(virtualKey(event->key()), shiftState(event->modifiers()));
+}
+
+void QtFrameWindow::keyReleaseEvent(QKeyEvent* event) {
+    // X repeats a held key as release-press pairs; only the last release is a real one.
+    if (event->isAutoRepeat()) return;
+    events_.onKeyUp(virtualKey(event->key()), shiftState(event->modifiers()));
+}
+
+void QtFrameWindow::mousePressEvent(QMouseEvent* event) {
+    std::int16_t button = 0;
+    switch (event->button()) {
+    case Qt::LeftButton:
+        button = platform::buttons::Left;
+        break;
+    case Qt::RightButton:
+        button = platform::buttons::Right;
+        break;
+    case Qt::MiddleButton:
+        button = platform::buttons::Middle;
+        break;
+    default:
+        return;
+    }
+    const double perPixel = twipsPerPixel();
+    events_.onMouseDown(button, shiftState(event->modifiers()), event->position().x() * perPixel,
+                        event->position().y() * perPixel);
+}
+
+void QtFrameWindow::closeEvent(QCloseEvent* event) {
+    // Closing goes through the form, which saves the margins and then closes the window itself.
+    if (closed_) return event->accept();
+    event->ignore();
+    events_.onCloseRequest();
+}
+
+} // namespace zelvaro::qt

@@ -1,0 +1,175 @@
+#include "platform/qt/runtime_qt.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QScreen>
+#include <QSettings>
+#include <QThread>
+#include <QTimer>
+
+#include <cstdio>
+#include <utility>
+
+#include "platform/qt/dialog_qt.h"
+#include "platform/qt/frame_window_qt.h"
+
+namespace zelvaro::qt {
+
+namespace {
+
+QString qstring(std::u16string_view text) {
+    return QString(reinterpret_cast<const QChar*>(text.data()),
+                   static_cast<qsizetype>(text.size()));
+}
+
+// $XDG_CONFIG_HOME/<application>/<application>.conf, ~/.config when the variable is unset.
+QString settingsPath(std::u16string_view application) {
+    QString base = qEnvironmentVariable("XDG_CONFIG_HOME");
+    if (base.isEmpty()) base = QDir::homePath() + QStringLiteral("/.config");
+    const QString name = qstring(application);
+    return base + u'/' + name + u'/' + name + QStringLiteral(".conf");
+}
+
+class QtTimer final : public platform::Timer {
+  public:
+    QtTimer(std::chrono::milliseconds interval, std::function<void()> onTick) {
+        timer_.setInterval(static_cast<int>(interval.count()));
+        QObject::connect(&timer_, &QTimer::timeout, std::move(onTick));
+    }
+    // Starting a running QTimer would restart its countdown; an enabled timer keeps it.
+    void setEnabled(bool enabled) override {
+        if (enabled && !timer_.isActive())
+            timer_.start();
+        else if (!enabled)
+            timer_.stop();
+    }
+    bool enabled() const override { return timer_.isActive(); }
+
+  private:
+    QTimer timer_;
+};
+
+} // namespace
+
+double twipsPerPixel() {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    const double dpi = screen ? screen->logicalDotsPerInchX() : 96;
+    return 1440 / (dpi > 0 ? dpi : 96);
+}
+
+QtRuntime::QtRuntime() = default;
+QtRuntime::~QtRuntime() {
+    flushSettings();
+}
+
+platform::ScreenMetrics QtRuntime::screen() const {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    const QRect pixels = screen ? screen->geometry() : QRect(0, 0, 1024, 768);
+    const double perPixel = twipsPerPixel();
+    return {pixels.width() * perPixel, pixels.height() * perPixel, perPixel, perPixel};
+}
+
+std::unique_ptr<platform::FrameWindow>
+QtRuntime::createFrameWindow(platform::WindowEvents& events) {
+    return std::make_unique<QtFrameWindow>(*this, events);
+}
+
+std::unique_ptr<platform::Timer> QtRuntime::createTimer(std::chrono::milliseconds interval,
+                                                        std::function<void()> onTick) {
+    return std::make_unique<QtTimer>(interval, std::move(onTick));
+}
+
+std::unique_ptr<platform::DialogWindow>
+QtRuntime::createDialog(const platform::DialogLayout& layout, platform::DialogEvents& events,
+                        platform::FrameWindow& owner) {
+    return std::make_unique<QtDialog>(layout, events, static_cast<QtFrameWindow&>(owner));
+}
+
+void QtRuntime::beep() {
+    QApplication::beep();
+}
+
+void QtRuntime::sleep(std::chrono::milliseconds duration) {
+    QThread::msleep(static_cast<unsigned long>(duration.count()));
+}
+
+void QtRuntime::quit() {
+    flushSettings();
+    // exit, not quit: quit asks every window whether it may close, and may be refused.
+    QCoreApplication::exit(0);
+}
+
+QSettings* QtRuntime::settings(std::u16string_view application) {
+    if (!settings_) {
+        settings_ = std::make_unique<QSettings>(settingsPath(application), QSettings::IniFormat);
+        settings_->setAtomicSyncRequired(true); // written to a new file, then renamed over
+    }
+    return settings_.get();
+}
+
+std::u16string QtRuntime::getSetting(std::u16string_view application, std::u16string_view section,
+                                     std::u16string_view key, std::u16string_view defaultValue) {
+    QSettings* store = settings(application);
+    if (store->status() != QSettings::NoError && !reportedUnreadable_) {
+        reportedUnreadable_ = true;
+        std::fprintf(stderr, "zelvaro: cannot read the settings in %s; using the default margins\n",
+                     qPrintable(store->fileName()));
+    }
+    const QVariant value = store->value(qstring(section) + u'/' + qstring(key));
+    // A value the INI format reads as a list or anything but text counts as absent.
+    if (!value.isValid() || value.typeId() != QMetaType::QString)
+        return std::u16string(defaultValue);
+    const QString text = value.toString();
+    return {reinterpret_cast<const char16_t*>(text.utf16()), static_cast<std::size_t>(text.size())};
+}
+
+void QtRuntime::saveSetting(std::u16string_view application, std::u16string_view section,
+                            std::u16string_view key, std::u16string_view value) {
+    QSettings* store = settings(application);
+    store->setValue(qstring(section) + u'/' + qstring(key), qstring(value));
+    // Both margins go into the file together: one write once the caller has set them all.
+    if (!unsaved_) QTimer::singleShot(0, [this] { flushSettings(); });
+    unsaved_ = true;
+}
+
+void QtRuntime::flushSettings() {
+    if (!unsaved_ || !settings_) return;
+    unsaved_ = false;
+    settings_->sync();
+    if (settings_->status() != QSettings::NoError)
+        std::fprintf(stderr,
+                     "zelvaro: cannot write the settings to %s; the margins are not saved\n",
+                     qPrintable(settings_->fileName()));
+}
+
+platform::RegionHandle QtRuntime::createRect(platform::PixelRect r) {
+    // Inverted edges are swapped, as the Windows rectangle-region call does.
+    const QRect rect(QPoint(std::min(r.left, r.right), std::min(r.top, r.bottom)),
+                     QPoint(std::max(r.left, r.right) - 1, std::max(r.top, r.bottom) - 1));
+    const platform::RegionHandle handle = nextRegion_++;
+    regions_.emplace(handle, rect.isValid() ? QRegion(rect) : QRegion());
+    return handle;
+}
+
+void QtRuntime::combineDifference(platform::RegionHandle destination,
+                                  platform::RegionHandle minuend,
+                                  platform::RegionHandle subtrahend) {
+    const auto a = regions_.find(minuend), b = regions_.find(subtrahend);
+    const auto out = regions_.find(destination);
+    if (a == regions_.end() || b == regions_.end() || out == regions_.end()) return;
+    out->second = a->second.subtracted(b->second);
+}
+
+void QtRuntime::destroy(platform::RegionHandle region) {
+    regions_.erase(region);
+}
+
+QRegion QtRuntime::takeRegion(platform::RegionHandle region) {
+    const auto found = regions_.find(region);
+    if (found == regions_.end()) return {};
+    QRegion taken = std::move(found->second);
+    regions_.erase(found);
+    return taken;
+}
+
+} // namespace zelvaro::qt

@@ -1,0 +1,55 @@
+# The native Qt program, with its settings in a private configuration folder.
+# shellcheck shell=bash
+
+: "${ZELVARO_BIN:?path to the zelvaro program}"
+
+E2E_TARGET=linux
+export XDG_CONFIG_HOME=$e2e_artifacts/config
+E2E_SETTINGS_FILE=$XDG_CONFIG_HOME/Zelvaro/Zelvaro.conf
+
+target_start() {
+    "$ZELVARO_BIN" >>"$e2e_artifacts/program.log" 2>&1 &
+    E2E_PID=$!
+}
+
+target_wait_exit() { wait_exit "$E2E_PID" "$1"; }
+
+target_kill() { kill "$E2E_PID" 2>/dev/null || true; }
+
+target_clear_settings() { rm -f "$E2E_SETTINGS_FILE"; }
+
+target_store() { # key text: the file rewritten with that key set in [Config]
+    mkdir -p "$(dirname "$E2E_SETTINGS_FILE")"
+    touch "$E2E_SETTINGS_FILE"
+    awk -v key="$1" -v value="$2" '
+        /^\[/ { if (inside && !done) { print key "=" value; done = 1 } inside = ($0 == "[Config]") }
+        inside && index($0, key "=") == 1 { if (!done) print key "=" value; done = 1; next }
+        { print }
+        END { if (!done) { if (!inside) print "[Config]"; print key "=" value } }
+    ' "$E2E_SETTINGS_FILE" >"$E2E_SETTINGS_FILE.new" && mv "$E2E_SETTINGS_FILE.new" "$E2E_SETTINGS_FILE"
+}
+
+target_stored() { # key
+    [ -f "$E2E_SETTINGS_FILE" ] || return 0
+    awk -v key="$1" '/^\[/ { inside = ($0 == "[Config]") }
+        inside && index($0, key "=") == 1 { print substr($0, length(key) + 2) }' "$E2E_SETTINGS_FILE"
+}
+
+target_windows() { xdotool search --pid "$E2E_PID" 2>/dev/null || true; }
+
+target_end() { :; }
+
+# The shell hands addresses to this recorder, first in PATH as xdg-open.
+target_record_shell() {
+    mkdir -p "$e2e_artifacts/bin"
+    printf '#!/bin/sh\nprintf "%%s\\n" "$*" >> "%s"\n' "$1" >"$e2e_artifacts/bin/xdg-open"
+    chmod +x "$e2e_artifacts/bin/xdg-open"
+    : >"$1"
+    export PATH="$e2e_artifacts/bin:$PATH"
+}
+
+# The X window is the client area; a window manager draws its frame outside it.
+target_client_origin() {
+    xwininfo -id "$1" | awk '/Absolute upper-left X/ { x = $NF } /Absolute upper-left Y/ { y = $NF }
+        END { print x, y }'
+}
