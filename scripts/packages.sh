@@ -1,8 +1,11 @@
 # Debian/Ubuntu packages, and how to install the missing ones.
 # shellcheck shell=bash
 
-BUILD_PACKAGES=(cmake ninja-build g++ g++-mingw-w64-x86-64 wine wine64)
-TEST_PACKAGES=(libgtest-dev xvfb xdotool imagemagick x11-utils x11-xserver-utils)
+# The native program needs only the first line; the Windows build and its tests the rest.
+NATIVE_PACKAGES=(cmake ninja-build g++ qt6-base-dev fonts-dejavu-core)
+WINDOWS_PACKAGES=(g++-mingw-w64-x86-64 wine wine64)
+BUILD_PACKAGES=("${NATIVE_PACKAGES[@]}" "${WINDOWS_PACKAGES[@]}")
+TEST_PACKAGES=(libgtest-dev xvfb xdotool imagemagick x11-utils x11-xserver-utils openbox)
 
 install_packages() {
     local missing=()
