@@ -9,6 +9,14 @@ namespace zelvaro {
 
 using platform::roundHalfEven;
 
+namespace {
+
+std::int32_t pixels(double twips, double twipsPerPixel) {
+    return static_cast<std::int32_t>(roundHalfEven(twips / twipsPerPixel));
+}
+
+} // namespace
+
 frmZelvaro::frmZelvaro(platform::Runtime& runtime) : runtime_(runtime) {}
 
 frmZelvaro::~frmZelvaro() = default;
@@ -39,12 +47,9 @@ void frmZelvaro::Form_Load() {
     // Placed with the screen's own factor, so the window covers the screen at any scaling.
     const platform::ScreenMetrics screen = runtime_.screen();
     const platform::TwipsRect bounds = window_->geometry();
-    const auto px = [](double twips, double perPixel) {
-        return static_cast<std::int32_t>(roundHalfEven(twips / perPixel));
-    };
     window_->placeTopmost(
-        px(bounds.left, screen.twipsPerPixelX), px(bounds.top, screen.twipsPerPixelY),
-        px(bounds.width, screen.twipsPerPixelX), px(bounds.height, screen.twipsPerPixelY));
+        pixels(bounds.left, screen.twipsPerPixelX), pixels(bounds.top, screen.twipsPerPixelY),
+        pixels(bounds.width, screen.twipsPerPixelX), pixels(bounds.height, screen.twipsPerPixelY));
 
     margins::load(runtime_);
     limits_ = margins::computeLimits(screen);
@@ -126,6 +131,20 @@ void frmZelvaro::onMouseDown(std::int16_t button, std::int16_t shift, double x, 
 }
 void frmZelvaro::onCloseRequest() {
     Unload();
+}
+
+void frmZelvaro::onDisplayChange() {
+    if (loaded()) refitToScreen();
+}
+
+void frmZelvaro::refitToScreen() {
+    const platform::ScreenMetrics screen = runtime_.screen();
+    window_->placeTopmost(0, 0, pixels(screen.widthTwips, screen.twipsPerPixelX),
+                          pixels(screen.heightTwips, screen.twipsPerPixelY));
+    limits_ = margins::computeLimits(screen);
+    // As at start-up: the new frame glows, then fades.
+    modRégions::AppliquerMarges(*this);
+    tmrMinuterie_->setEnabled(true);
 }
 
 } // namespace zelvaro

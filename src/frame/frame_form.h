@@ -43,6 +43,8 @@ class frmZelvaro final : private platform::WindowEvents {
     void Form_MouseDown(std::int16_t Button, std::int16_t Shift, double X, double Y);
     void Form_Unload(bool& Cancel);
     void tmrMinuterie_Timer();
+    // The screen changed under the frame: cover it again, with limits for its new size.
+    void refitToScreen();
 
     platform::Runtime& runtime() { return runtime_; }
     // From the first load on; after an unload the window is closed but the object stays, since
@@ -59,6 +61,7 @@ class frmZelvaro final : private platform::WindowEvents {
     void onKeyUp(std::int16_t keyCode, std::int16_t shift) override;
     void onMouseDown(std::int16_t button, std::int16_t shift, double x, double y) override;
     void onCloseRequest() override;
+    void onDisplayChange() override;
 
     platform::Runtime& runtime_;
     std::unique_ptr<platform::FrameWindow> window_;

@@ -137,6 +137,8 @@ class WindowEvents {
                              double yTwips) = 0;
     // The system or the user asked the window to close (close box, end of the session…).
     virtual void onCloseRequest() = 0;
+    // The screen's size or density changed.
+    virtual void onDisplayChange() = 0;
 
   protected:
     ~WindowEvents() = default;

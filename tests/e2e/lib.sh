@@ -4,8 +4,8 @@
 
 set -euo pipefail
 
-E2E_WIDTH=1024
-E2E_HEIGHT=768
+E2E_WIDTH=${E2E_WIDTH:-1024}
+E2E_HEIGHT=${E2E_HEIGHT:-768}
 E2E_ROOT_COLOUR='#3366cc'   # the desktop, so the hole tells from a black band
 E2E_GLOW='128,0,0'
 E2E_BLACK='0,0,0'
@@ -61,6 +61,18 @@ start_display() {
         done
         log "window manager: openbox"
     fi
+}
+
+# Switches the screen to a smaller resolution, as a user changing it in the display settings.
+resize_display() { # width height
+    local mode="${1}x${2}_e2e"
+    xrandr --newmode "$mode" 60 "$1" $(($1 + 8)) $(($1 + 16)) $(($1 + 24)) \
+        "$2" $(($2 + 2)) $(($2 + 4)) $(($2 + 6)) >/dev/null 2>&1 || true
+    xrandr --addmode screen "$mode" &&
+        xrandr --output screen --mode "$mode" &&
+        xrandr --fb "${1}x${2}" 2>/dev/null || true
+    E2E_WIDTH=$1 E2E_HEIGHT=$2
+    [ "$(xdpyinfo | sed -n 's/ *dimensions: *\([0-9]*x[0-9]*\).*/\1/p')" = "${1}x${2}" ]
 }
 
 stop_display() {

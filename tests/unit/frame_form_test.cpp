@@ -215,3 +215,44 @@ TEST_F(FrameEnd, RestartRestoresTheMargins) {
     EXPECT_EQ(margins::MargeVerticale, 52);
     EXPECT_EQ(next.rectanglesCreated.back(), (platform::PixelRect{23, 52, 1001, 716}));
 }
+
+using FrameDisplayChange = FrameTest;
+
+TEST_F(FrameDisplayChange, RefitsTheFrameAndItsLimitsToTheNewScreen) {
+    form.Load();
+    runtime.displayChange(1280, 1024, 15, 3s);
+    runtime.runUntil(3s);
+    ASSERT_EQ(runtime.placements.size(), 2u);
+    EXPECT_EQ(runtime.placements.back().width, 1280);
+    EXPECT_EQ(runtime.placements.back().height, 1024);
+    EXPECT_EQ(form.limits().MaxHorizontale, 639);
+    EXPECT_EQ(form.limits().MaxVerticale, 511);
+    EXPECT_EQ(runtime.rectanglesCreated.back(), (platform::PixelRect{20, 50, 1260, 974}));
+    // It glows, then fades, as at start-up.
+    EXPECT_EQ(runtime.currentColour(), kGlow);
+    runtime.runUntil(4500ms);
+    EXPECT_EQ(runtime.currentColour(), 0u);
+}
+
+TEST_F(FrameDisplayChange, ASmallerScreenLowersTheLimitsTheKeysStopAt) {
+    storeMargins(u"500", u"380");
+    form.Load();
+    runtime.displayChange(800, 600, 10, 1s); // 144 DPI as well
+    runtime.press(keys::Right, 2s);
+    runtime.press(keys::Down, 2s);
+    runtime.runUntil(2s);
+    EXPECT_EQ(margins::MargeHorizontale, 500);
+    EXPECT_EQ(margins::MargeVerticale, 380);
+    runtime.press(keys::Left, 3s);
+    runtime.runUntil(3s);
+    EXPECT_EQ(margins::MargeHorizontale, 499);
+    EXPECT_EQ(runtime.placements.back().width, 800);
+}
+
+TEST_F(FrameDisplayChange, IsIgnoredOnceTheFrameHasClosed) {
+    form.Load();
+    runtime.press(keys::Escape, 1s);
+    runtime.displayChange(640, 480, 15, 1s);
+    runtime.runUntil(2s);
+    EXPECT_EQ(runtime.placements.size(), 1u);
+}

@@ -71,6 +71,18 @@ QtFrameWindow::QtFrameWindow(QtRuntime& runtime, platform::WindowEvents& events)
     setAttribute(Qt::WA_NoSystemBackground);
     setFocusPolicy(Qt::StrongFocus);
     if (const QScreen* screen = QGuiApplication::primaryScreen()) setGeometry(screen->geometry());
+    // A new resolution or density, or another primary screen: the frame fits itself again.
+    const auto follow = [this](QScreen* screen) {
+        if (!screen) return;
+        connect(screen, &QScreen::geometryChanged, this, [this] { events_.onDisplayChange(); });
+        connect(screen, &QScreen::logicalDotsPerInchChanged, this,
+                [this] { events_.onDisplayChange(); });
+    };
+    follow(QGuiApplication::primaryScreen());
+    connect(qGuiApp, &QGuiApplication::primaryScreenChanged, this, [this, follow](QScreen* screen) {
+        follow(screen);
+        events_.onDisplayChange();
+    });
     // Nothing shows until the first shape is set, so the screen never flashes whole.
     setShape({});
 }

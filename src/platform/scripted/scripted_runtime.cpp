@@ -73,8 +73,13 @@ class ScriptedWindow final : public platform::FrameWindow {
     explicit ScriptedWindow(ScriptedRuntime& runtime) : runtime_(runtime) {}
 
     void show() override { runtime_.shown = true; }
+    // Created covering the screen; then wherever it was last placed.
     platform::TwipsRect geometry() const override {
-        return {0, 0, runtime_.screen_.widthTwips, runtime_.screen_.heightTwips};
+        const platform::ScreenMetrics& s = runtime_.screen_;
+        if (runtime_.placements.empty()) return {0, 0, s.widthTwips, s.heightTwips};
+        const Placement& p = runtime_.placements.back();
+        return {p.x * s.twipsPerPixelX, p.y * s.twipsPerPixelY, p.width * s.twipsPerPixelX,
+                p.height * s.twipsPerPixelY};
     }
     void placeTopmost(std::int32_t x, std::int32_t y, std::int32_t width,
                       std::int32_t height) override {
@@ -213,6 +218,14 @@ void ScriptedRuntime::press(std::int16_t key, Millis at) {
 void ScriptedRuntime::mouseDown(std::int16_t button, Millis at) {
     post(at, [button](platform::WindowEvents& e) { e.onMouseDown(button, 0, 0, 0); });
 }
+void ScriptedRuntime::displayChange(std::int32_t widthPixels, std::int32_t heightPixels,
+                                    double twipsPerPixel, Millis at) {
+    post(at, [=, this](platform::WindowEvents& e) {
+        setScreen(widthPixels, heightPixels, twipsPerPixel);
+        e.onDisplayChange();
+    });
+}
+
 void ScriptedRuntime::closeRequest(Millis at) {
     post(at, [](platform::WindowEvents& e) { e.onCloseRequest(); });
 }

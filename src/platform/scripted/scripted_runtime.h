@@ -62,6 +62,9 @@ class ScriptedRuntime final : public platform::Runtime, public platform::Regions
     void press(std::int16_t key, Millis at);
     void mouseDown(std::int16_t button, Millis at);
     void closeRequest(Millis at);
+    // The screen takes a new size and density when the clock reaches the given time.
+    void displayChange(std::int32_t widthPixels, std::int32_t heightPixels, double twipsPerPixel,
+                       Millis at);
     // Input to the open dialog; input to the frame is dropped while it is open, as a disabled
     // owner drops it.
     void dialogClick(int control, Millis at);

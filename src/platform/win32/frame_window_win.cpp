@@ -109,6 +109,10 @@ LRESULT Win32FrameWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) noe
     case WM_CLOSE:
         events_.onCloseRequest();
         return 0;
+    case WM_DISPLAYCHANGE:
+    case WM_DPICHANGED:
+        events_.onDisplayChange();
+        return 0;
     case WM_QUERYENDSESSION:
         return TRUE;
     case WM_ENDSESSION:
