@@ -105,6 +105,14 @@ QtDialog::QtDialog(const platform::DialogLayout& layout, platform::DialogEvents&
         move(screen->geometry().center() - rect().center());
 }
 
+QPixmap QtDialog::picture(Picture picture) const {
+    // The pictures are drawn for 96 DPI, where a pixel is 15 twips; they grow with the density.
+    const QPixmap drawn = pixmapOf(picture);
+    if (drawn.isNull() || twipsPerPixel_ == 15) return drawn;
+    return drawn.scaled(pixels(drawn.width() * 15.0), pixels(drawn.height() * 15.0),
+                        Qt::KeepAspectRatio, Qt::SmoothTransformation);
+}
+
 int QtDialog::pixels(double twips) const {
     return static_cast<int>(platform::roundHalfEven(twips / twipsPerPixel_));
 }
@@ -144,7 +152,7 @@ void QtDialog::createControl(const platform::ControlLayout& layout) {
         label->setTextFormat(Qt::PlainText);
         label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
         label->setWordWrap(layout.kind == ControlKind::Label && !layout.link);
-        if (layout.picture != Picture::None) label->setPixmap(pixmapOf(layout.picture));
+        if (layout.picture != Picture::None) label->setPixmap(picture(layout.picture));
         widget = label;
         break;
     }
@@ -205,7 +213,8 @@ void QtDialog::setForeColour(int control, platform::Colour colour) {
 }
 
 void QtDialog::setPicture(int control, Picture picture) {
-    if (auto* label = qobject_cast<QLabel*>(widget(control))) label->setPixmap(pixmapOf(picture));
+    if (auto* label = qobject_cast<QLabel*>(widget(control)))
+        label->setPixmap(this->picture(picture));
 }
 
 void QtDialog::moveTo(int control, double leftTwips, double topTwips) {

@@ -40,6 +40,7 @@ class QtDialog final : public QDialog, public platform::DialogWindow {
     int controlOf(QObject* object) const;
     QWidget* widget(int control) const;
     int pixels(double twips) const;
+    QPixmap picture(platform::Picture picture) const;
 
     platform::DialogEvents& events_;
     std::map<int, Control> controls_;

@@ -20,6 +20,8 @@ namespace {
 
 constexpr wchar_t kDialogClass[] = L"ZelvaroDialog";
 constexpr int kFirstControlId = 1000;
+// The pictures are drawn for 96 DPI, where a pixel is 15 twips; they grow with the screen's DPI.
+constexpr double kTwipsPerPixelAt96Dpi = 15;
 // Tahoma 8.25 points, as the box was laid out with.
 constexpr wchar_t kFontFace[] = L"Tahoma";
 constexpr double kFontPoints = 8.25;
@@ -67,6 +69,10 @@ std::unique_ptr<Win32Dialog> Win32Dialog::create(Win32Runtime& runtime,
 
 Win32Dialog::~Win32Dialog() {
     close();
+}
+
+int Win32Dialog::designPixels(int pixelsAt96Dpi) const {
+    return pixels(pixelsAt96Dpi * kTwipsPerPixelAt96Dpi);
 }
 
 int Win32Dialog::pixels(double twips) const {
@@ -343,7 +349,8 @@ void Win32Dialog::drawPicture(const DRAWITEMSTRUCT& item) noexcept {
     FillRect(item.hDC, &item.rcItem, GetSysColorBrush(COLOR_BTNFACE));
     if (!entry) return;
     if (entry->picture == Picture::Icon) {
-        DrawIconEx(item.hDC, 0, 0, icon_.get(), 48, 48, 0, nullptr, DI_NORMAL);
+        const int size = designPixels(48);
+        DrawIconEx(item.hDC, 0, 0, icon_.get(), size, size, 0, nullptr, DI_NORMAL);
         return;
     }
     HBITMAP bitmap = entry->picture == Picture::DonationFrench    ? donationFrench_.get()
@@ -356,8 +363,8 @@ void Win32Dialog::drawPicture(const DRAWITEMSTRUCT& item) noexcept {
     HGDIOBJ previous = SelectObject(source, bitmap);
     // The pictures carry premultiplied alpha for their rounded corners.
     const BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
-    AlphaBlend(item.hDC, 0, 0, info.bmWidth, info.bmHeight, source, 0, 0, info.bmWidth,
-               info.bmHeight, blend);
+    AlphaBlend(item.hDC, 0, 0, designPixels(info.bmWidth), designPixels(info.bmHeight), source, 0,
+               0, info.bmWidth, info.bmHeight, blend);
     SelectObject(source, previous);
     DeleteDC(source);
 }

@@ -59,6 +59,7 @@ class Win32Dialog final : public platform::DialogWindow {
     bool build(const platform::DialogLayout& layout);
     void createControl(const platform::ControlLayout& layout);
     int pixels(double twips) const;
+    int designPixels(int pixelsAt96Dpi) const;
     int controlAt(HWND window) const;
     Control* find(int control);
     void sizeToText(Control& control);
