@@ -42,10 +42,10 @@ int main(void) {
         .override_redirect = True,
         .event_mask = KeyPressMask | StructureNotifyMask,
     };
-    const Window window = XCreateWindow(
-        display, RootWindow(display, screen), 0, 0, (unsigned)width, (unsigned)height, 0,
-        CopyFromParent, InputOutput, CopyFromParent,
-        CWBackPixel | CWOverrideRedirect | CWEventMask, &attributes);
+    const Window window =
+        XCreateWindow(display, RootWindow(display, screen), 0, 0, (unsigned)width, (unsigned)height,
+                      0, CopyFromParent, InputOutput, CopyFromParent,
+                      CWBackPixel | CWOverrideRedirect | CWEventMask, &attributes);
     int side = kHorizontal;
     cut(display, window, width, height, side, kVertical); // shaped before it shows: no flash
     XMapRaised(display, window);

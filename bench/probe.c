@@ -13,9 +13,9 @@
 // screen whose root shows one plain colour, and quit on Escape; Right and Left must widen and
 // narrow the side bands by one pixel.
 #define _GNU_SOURCE
+#include <dirent.h>
 #include <errno.h>
 #include <fcntl.h>
-#include <dirent.h>
 #include <glob.h>
 #include <signal.h>
 #include <stdarg.h>
@@ -48,7 +48,7 @@ static int screenWidth, screenHeight;
 static unsigned long desktop; // the root's colour, read before any program runs
 static const char* logPath = "/dev/null";
 static volatile pid_t child = -1; // what was started, and what is waited for and ended
-static pid_t measured = -1;        // what the figures are read from
+static pid_t measured = -1;       // what the figures are read from
 static const char* processName;
 static pid_t server = -1; // the X server, when its share of a step is wanted
 
@@ -121,15 +121,32 @@ static int bandThickness(int x, int y, int dx, int dy, int limit) {
     return n;
 }
 
-static bool frameShown(void) { return pixelAt(0, screenHeight / 2) != desktop; }
-static bool frameBlack(void) { return pixelAt(0, screenHeight / 2) == 0; }
-static bool frameGone(void) { return !frameShown(); }
+static bool frameShown(void) {
+    return pixelAt(0, screenHeight / 2) != desktop;
+}
+static bool frameBlack(void) {
+    return pixelAt(0, screenHeight / 2) == 0;
+}
+static bool frameGone(void) {
+    return !frameShown();
+}
 
-// Polls until the condition holds; the time it took in ms, or a negative number on timeout.
+static void failIfProgramEnded(void) {
+    int status;
+    if (child <= 0 || waitpid(child, &status, WNOHANG) != child) return;
+    child = -1;
+    if (WIFSIGNALED(status))
+        fail("the program was killed by signal %d (log: %s)", WTERMSIG(status), logPath);
+    fail("the program ended with status %d (log: %s)", WEXITSTATUS(status), logPath);
+}
+
+// Polls until the condition holds; the time it took in ms, or a negative number on timeout. A
+// program that ends meanwhile stops the probe at once.
 static double waitFor(bool (*condition)(void), int timeoutMs) {
     const double start = nowMs();
-    while (!condition()) {
+    for (unsigned polls = 1; !condition(); ++polls) {
         if (nowMs() - start > timeoutMs) return -1;
+        if (polls % 256 == 0) failIfProgramEnded();
         pollPause();
     }
     return nowMs() - start;
@@ -229,7 +246,9 @@ static double cpuMsOf(pid_t pid) {
         fail("cannot parse %s", path);
     return (double)(utime + stime) * 1000.0 / (double)sysconf(_SC_CLK_TCK);
 }
-static double cpuMs(void) { return cpuMsOf(measured); }
+static double cpuMs(void) {
+    return cpuMsOf(measured);
+}
 
 // Times any thread of the process went to sleep and was woken.
 static long wakeups(void) {
@@ -330,7 +349,6 @@ static void startups(int runs) {
     if (runs <= 0) return;
     double* times = calloc((size_t)runs, sizeof *times);
     double first = 0;
-    printf("startup_runs_ms=");
     // One unmeasured start first, so every measured one finds the files in the page cache.
     for (int run = -1; run < runs; ++run) {
         if (waitFor(frameGone, kQuitTimeoutMs) < 0) fail("a frame is still on screen before start");
@@ -339,15 +357,16 @@ static void startups(int runs) {
         if (waitFor(frameShown, kStartTimeoutMs) < 0)
             fail("no frame on screen %d s after start (log: %s)", kStartTimeoutMs / 1000, logPath);
         const double elapsed = nowMs() - start;
-        if (run >= 0) {
+        if (run >= 0)
             times[run] = elapsed;
-            printf("%s%.1f", run ? "," : "", elapsed);
-        } else {
+        else
             first = elapsed;
-        }
         pauseMs(300); // the window takes the focus just after it shows
         quitProgram();
     }
+    printf("startup_runs_ms=");
+    for (int run = 0; run < runs; ++run)
+        printf("%s%.1f", run ? "," : "", times[run]);
     qsort(times, (size_t)runs, sizeof *times, compareDoubles);
     const double median = (times[(runs - 1) / 2] + times[runs / 2]) / 2;
     printf("\nstartup_first_ms=%.1f\nstartup_ms=%.1f\n", first, median);
@@ -374,8 +393,12 @@ static void idle(int seconds) {
 
 // The left band's edge column, and the rows of the hole it borders.
 static int edge, holeTop, holeBottom;
-static bool edgeIsBand(void) { return columnIs(edge, holeTop, holeBottom, false); }
-static bool edgeIsDesktop(void) { return columnIs(edge, holeTop, holeBottom, true); }
+static bool edgeIsBand(void) {
+    return columnIs(edge, holeTop, holeBottom, false);
+}
+static bool edgeIsDesktop(void) {
+    return columnIs(edge, holeTop, holeBottom, true);
+}
 
 // One Right or Left press: the time from the press to the edge column shown in its new state.
 static double step(bool widen) {
@@ -455,16 +478,26 @@ int main(int argc, char** argv) {
     for (; i < argc && strcmp(argv[i], "--") != 0; i += 2) {
         if (i + 1 >= argc) fail("%s needs a value", argv[i]);
         const char* value = argv[i + 1];
-        if (strcmp(argv[i], "--startups") == 0) runs = intOption(value);
-        else if (strcmp(argv[i], "--idle") == 0) idleSeconds = intOption(value);
-        else if (strcmp(argv[i], "--presses") == 0) presses = intOption(value);
-        else if (strcmp(argv[i], "--steps") == 0) total = intOption(value);
-        else if (strcmp(argv[i], "--gap-ms") == 0) gapMs = intOption(value);
-        else if (strcmp(argv[i], "--samples") == 0) samplesPath = value;
-        else if (strcmp(argv[i], "--log") == 0) logPath = value;
-        else if (strcmp(argv[i], "--process") == 0) processName = value;
-        else if (strcmp(argv[i], "--server-pid") == 0) server = intOption(value);
-        else fail("unknown option %s", argv[i]);
+        if (strcmp(argv[i], "--startups") == 0)
+            runs = intOption(value);
+        else if (strcmp(argv[i], "--idle") == 0)
+            idleSeconds = intOption(value);
+        else if (strcmp(argv[i], "--presses") == 0)
+            presses = intOption(value);
+        else if (strcmp(argv[i], "--steps") == 0)
+            total = intOption(value);
+        else if (strcmp(argv[i], "--gap-ms") == 0)
+            gapMs = intOption(value);
+        else if (strcmp(argv[i], "--samples") == 0)
+            samplesPath = value;
+        else if (strcmp(argv[i], "--log") == 0)
+            logPath = value;
+        else if (strcmp(argv[i], "--process") == 0)
+            processName = value;
+        else if (strcmp(argv[i], "--server-pid") == 0)
+            server = intOption(value);
+        else
+            fail("unknown option %s", argv[i]);
     }
     if (i + 1 >= argc) fail("usage: probe [options] -- COMMAND [ARGUMENT...]");
     command = argv + i + 1;
