@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "platform/conversions.h"
+#include "platform/qt/convert_qt.h"
 #include "platform/qt/frame_window_qt.h"
 #include "platform/qt/runtime_qt.h"
 
@@ -40,19 +41,6 @@ QFont dialogFont() {
         font.setPointSizeF(8.25);
     }
     return font;
-}
-
-QString qstring(std::u16string_view text) {
-    return QString(reinterpret_cast<const QChar*>(text.data()),
-                   static_cast<qsizetype>(text.size()));
-}
-
-QColor toQColor(platform::Colour colour) {
-    if (platform::isSystemColour(colour)) {
-        // The one system colour the layouts use: the tooltip background.
-        return QGuiApplication::palette().color(QPalette::ToolTipBase);
-    }
-    return QColor(platform::redOf(colour), platform::greenOf(colour), platform::blueOf(colour));
 }
 
 QPixmap pixmapOf(Picture picture) {
@@ -278,20 +266,8 @@ bool QtDialog::eventFilter(QObject* watched, QEvent* event) {
         return ours;
     }
     const auto* mouse = static_cast<QMouseEvent*>(event);
-    std::int16_t button = 0;
-    switch (mouse->button()) {
-    case Qt::LeftButton:
-        button = platform::buttons::Left;
-        break;
-    case Qt::RightButton:
-        button = platform::buttons::Right;
-        break;
-    case Qt::MiddleButton:
-        button = platform::buttons::Middle;
-        break;
-    default:
-        return ours;
-    }
+    const std::int16_t button = mouseButton(mouse->button());
+    if (!button) return ours;
     if (type == QEvent::MouseButtonPress) {
         events_.onMouseDown(control, button);
         if (ours && button == platform::buttons::Left) pressed_ = control;

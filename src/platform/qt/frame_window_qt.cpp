@@ -8,23 +8,10 @@
 #include <QPainter>
 #include <QScreen>
 
+#include "platform/qt/convert_qt.h"
 #include "platform/qt/runtime_qt.h"
 
 namespace zelvaro::qt {
-
-namespace {
-
-std::int16_t shiftState(Qt::KeyboardModifiers modifiers) {
-    return static_cast<std::int16_t>((modifiers & Qt::ShiftModifier ? 1 : 0) |
-                                     (modifiers & Qt::ControlModifier ? 2 : 0) |
-                                     (modifiers & Qt::AltModifier ? 4 : 0));
-}
-
-QColor toQColor(platform::Colour colour) {
-    return QColor(platform::redOf(colour), platform::greenOf(colour), platform::blueOf(colour));
-}
-
-} // namespace
 
 std::int16_t virtualKey(int key) {
     if (key >= Qt::Key_A && key <= Qt::Key_Z) return static_cast<std::int16_t>(key);
@@ -131,9 +118,7 @@ std::optional<std::size_t> QtFrameWindow::popupMenu(std::span<const platform::Me
             actions.push_back(menu.addSeparator());
             continue;
         }
-        actions.push_back(
-            menu.addAction(QString(reinterpret_cast<const QChar*>(item.caption.data()),
-                                   static_cast<qsizetype>(item.caption.size()))));
+        actions.push_back(menu.addAction(qstring(item.caption)));
     }
     if (defaultItem < actions.size()) menu.setDefaultAction(actions[defaultItem]);
     const QAction* chosen = menu.exec(QCursor::pos());
@@ -163,20 +148,8 @@ void QtFrameWindow::keyReleaseEvent(QKeyEvent* event) {
 }
 
 void QtFrameWindow::mousePressEvent(QMouseEvent* event) {
-    std::int16_t button = 0;
-    switch (event->button()) {
-    case Qt::LeftButton:
-        button = platform::buttons::Left;
-        break;
-    case Qt::RightButton:
-        button = platform::buttons::Right;
-        break;
-    case Qt::MiddleButton:
-        button = platform::buttons::Middle;
-        break;
-    default:
-        return;
-    }
+    const std::int16_t button = mouseButton(event->button());
+    if (!button) return;
     const double perPixel = twipsPerPixel();
     events_.onMouseDown(button, shiftState(event->modifiers()), event->position().x() * perPixel,
                         event->position().y() * perPixel);

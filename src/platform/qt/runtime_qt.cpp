@@ -10,17 +10,13 @@
 #include <cstdio>
 #include <utility>
 
+#include "platform/qt/convert_qt.h"
 #include "platform/qt/dialog_qt.h"
 #include "platform/qt/frame_window_qt.h"
 
 namespace zelvaro::qt {
 
 namespace {
-
-QString qstring(std::u16string_view text) {
-    return QString(reinterpret_cast<const QChar*>(text.data()),
-                   static_cast<qsizetype>(text.size()));
-}
 
 // $XDG_CONFIG_HOME/<application>/<application>.conf, ~/.config when the variable is unset.
 QString settingsPath(std::u16string_view application) {

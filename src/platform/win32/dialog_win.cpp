@@ -32,10 +32,6 @@ COLORREF toColorRef(platform::Colour colour) {
                : RGB(platform::redOf(colour), platform::greenOf(colour), platform::blueOf(colour));
 }
 
-std::wstring wideText(std::u16string_view text) {
-    return wide(text);
-}
-
 // Where the display server keeps its own idea of the focus (Wine under an X window manager), it
 // may move the keyboard away once the box has gone although the owner is the foreground window:
 // a little later, the owner asks for the foreground again, from scratch. Nothing happens if
@@ -102,7 +98,7 @@ bool Win32Dialog::build(const platform::DialogLayout& layout) {
     const int width = frame.right - frame.left, height = frame.bottom - frame.top;
     const int x = (GetSystemMetrics(SM_CXSCREEN) - width) / 2;
     const int y = (GetSystemMetrics(SM_CYSCREEN) - height) / 2;
-    const std::wstring caption = wideText(layout.caption);
+    const std::wstring caption = wide(layout.caption);
     window_ = CreateWindowExW(exStyle, kDialogClass, caption.c_str(), style, x, y, width, height,
                               owner_, nullptr, instance, this);
     if (!window_) return false;
@@ -162,7 +158,7 @@ void Win32Dialog::createControl(const platform::ControlLayout& layout) {
         style |= SS_LEFT | SS_NOPREFIX | (layout.link ? SS_NOTIFY : 0);
         break;
     }
-    const std::wstring text = wideText(layout.text);
+    const std::wstring text = wide(layout.text);
     HWND control = CreateWindowExW(
         exStyle, windowClass, text.c_str(), style, pixels(layout.bounds.left),
         pixels(layout.bounds.top), pixels(layout.bounds.width), pixels(layout.bounds.height),
@@ -204,13 +200,13 @@ void Win32Dialog::sizeToText(Control& control) {
 }
 
 void Win32Dialog::setCaption(std::u16string_view caption) {
-    SetWindowTextW(window_, wideText(caption).c_str());
+    SetWindowTextW(window_, wide(caption).c_str());
 }
 
 void Win32Dialog::setText(int control, std::u16string_view text) {
     Control* entry = find(control);
     if (!entry) return;
-    SetWindowTextW(entry->window, wideText(text).c_str());
+    SetWindowTextW(entry->window, wide(text).c_str());
     if (entry->layout->link) sizeToText(*entry);
 }
 
@@ -235,7 +231,7 @@ void Win32Dialog::moveTo(int control, double leftTwips, double topTwips) {
 }
 
 void Win32Dialog::openWithShell(std::u16string_view address) {
-    ShellExecuteW(window_, L"open", wideText(address).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+    ShellExecuteW(window_, L"open", wide(address).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 }
 
 void Win32Dialog::restoreOwner() {
