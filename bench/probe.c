@@ -223,12 +223,15 @@ static long statusField(const char* path, const char* field) {
     return value;
 }
 
-static long rssKb(void) {
+// Resident memory as rss_kb_WHEN, with its anonymous part (heaps, stacks) and its file-backed part
+// (code and data of the program and its libraries, resident once first touched).
+static void reportRss(const char* when) {
     char path[64];
     snprintf(path, sizeof path, "/proc/%d/status", (int)measured);
     const long kb = statusField(path, "VmRSS");
     if (kb < 0) fail("cannot read VmRSS of process %d", (int)measured);
-    return kb;
+    printf("rss_kb_%s=%ld\nrss_anon_kb_%s=%ld\nrss_file_kb_%s=%ld\n", when, kb, when,
+           statusField(path, "RssAnon"), when, statusField(path, "RssFile"));
 }
 
 // User and system time of the whole process, every thread included.
@@ -439,7 +442,7 @@ static void steps(int presses, int total, int gapMs, const char* samplesPath) {
     const double cpuBefore = cpuMs();
     const double serverBefore = server > 0 ? cpuMsOf(server) : 0;
     for (int i = 0; i < total; ++i) {
-        if (i == 2 * presses) printf("rss_kb_after_presses=%ld\n", rssKb());
+        if (i == 2 * presses) reportRss("after_presses");
         const bool widen = i % 2 == 0;
         const bool paced = i < 2 * presses;
         const double latency = step(widen);
@@ -527,11 +530,11 @@ int main(int argc, char** argv) {
     waitForIdleFrame("after start");
     findMeasuredProcess();
     processInfo();
-    printf("rss_kb_idle=%ld\n", rssKb());
+    reportRss("idle");
     idle(idleSeconds);
     steps(presses, total, gapMs, samplesPath);
     waitForIdleFrame("after the steps");
-    printf("rss_kb_after_steps=%ld\n", rssKb());
+    reportRss("after_steps");
     const double quit = quitProgram();
     if (quit >= 0) printf("quit_ms=%.1f\n", quit);
     XCloseDisplay(display);
