@@ -71,9 +71,11 @@ ApplicationInfo applicationInfo() {
 std::u16string VersionLogiciel(const ApplicationInfo& info) {
     using platform::decimalText;
     const unsigned revision = info.revision;
+    // Built by appending: GCC 12 mistakes prefixing a literal for an overlapping copy at -O3.
+    std::u16string text = u"v";
     if (revision <= 99) {
-        std::u16string text = u"v" + decimalText(info.major) + u"." + decimalText(info.minor);
-        if (revision > 0) text += u"." + decimalText(revision);
+        text.append(decimalText(info.major)).append(u".").append(decimalText(info.minor));
+        if (revision > 0) text.append(u".").append(decimalText(revision));
         return text;
     }
     // A beta: the revision as four digits d1 d2 d3 d4 is the whole version; a five-digit revision
@@ -81,9 +83,9 @@ std::u16string VersionLogiciel(const ApplicationInfo& info) {
     const unsigned betaDivisor = revision >= 10000 ? 100 : 10;
     const unsigned beta = revision % betaDivisor;
     const unsigned head = revision / betaDivisor;
-    std::u16string text = u"v" + decimalText(head / 100) + u"." + decimalText(head / 10 % 10);
-    if (head % 10 != 0) text += u"." + decimalText(head % 10);
-    return text + u" beta " + decimalText(beta);
+    text.append(decimalText(head / 100)).append(u".").append(decimalText(head / 10 % 10));
+    if (head % 10 != 0) text.append(u".").append(decimalText(head % 10));
+    return text.append(u" beta ").append(decimalText(beta));
 }
 
 std::u16string VersionLogiciel() {
