@@ -100,6 +100,8 @@ void QtFrameWindow::placeTopmost(std::int32_t x, std::int32_t y, std::int32_t wi
 }
 
 void QtFrameWindow::setBackColour(platform::Colour colour) {
+    // Every arrow step sets the glow again: a colour already shown needs no paint.
+    if (colour == colour_) return;
     colour_ = colour;
     // Painted and sent to the display now: the fade blocks the event loop between shades.
     if (isVisible()) repaint();

@@ -161,8 +161,11 @@ void Win32FrameWindow::placeTopmost(std::int32_t x, std::int32_t y, std::int32_t
 }
 
 void Win32FrameWindow::setBackColour(platform::Colour colour) {
+    // Every arrow step sets the glow again: a colour already shown needs no paint.
+    if (colour == colour_) return;
     colour_ = colour;
     if (!window_) return;
+    // Painted now: the fade blocks the message loop between shades.
     InvalidateRect(window_, nullptr, FALSE);
     UpdateWindow(window_);
     GdiFlush();
