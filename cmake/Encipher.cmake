@@ -8,16 +8,14 @@
 # distributor sees which setting to fix.
 include_guard(GLOBAL)
 
+include(${CMAKE_CURRENT_LIST_DIR}/ZeroPadded.cmake)
+
 # Upper-case hex text of <value>, zero-padded on the left to <width> digits.
 function(_zelvaro_hex out_var value width)
   math(EXPR hex "${value}" OUTPUT_FORMAT HEXADECIMAL)
   string(SUBSTRING "${hex}" 2 -1 hex)
   string(TOUPPER "${hex}" hex)
-  string(LENGTH "${hex}" length)
-  while(length LESS width)
-    string(PREPEND hex "0")
-    math(EXPR length "${length} + 1")
-  endwhile()
+  zelvaro_zero_padded(hex "${hex}" ${width})
   set(${out_var} "${hex}" PARENT_SCOPE)
 endfunction()
 
