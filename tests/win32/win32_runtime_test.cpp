@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <string>
 
 #include "frame/frame_form.h"
 #include "frame/margins.h"
@@ -110,6 +111,38 @@ void settingsOfTheWrongTypeReadAsAbsent(win32::Win32Runtime& runtime) {
     RegDeleteKeyW(HKEY_CURRENT_USER, kConfig);
 }
 
+// However the system ends the frame, the margins of that moment are saved.
+void closeRequestsSaveTheMargins(win32::Win32Runtime& runtime) {
+    struct Ending {
+        UINT message;
+        WPARAM wParam;
+        const char* what;
+    };
+    for (const Ending& ending :
+         {Ending{WM_CLOSE, 0, "WM_CLOSE"}, Ending{WM_ENDSESSION, TRUE, "the end of the session"}}) {
+        RegDeleteKeyW(HKEY_CURRENT_USER, kConfig);
+        frmZelvaro form(runtime);
+        form.Load();
+        HWND window = static_cast<win32::Win32FrameWindow&>(form.window()).handle();
+        check(SendMessageW(window, WM_QUERYENDSESSION, 0, 0) == TRUE,
+              "the frame lets the session end");
+        form.Form_KeyDown(platform::keys::Right, 0);
+        form.Form_KeyDown(platform::keys::Up, 0);
+        SendMessageW(window, ending.message, ending.wParam, 0);
+        const std::string saved =
+            std::string(ending.what) + " saves 21 and 49 and closes the frame";
+        check(runtime.getSetting(u"Zelvaro", u"Config", u"Horizontale", u"") == u"21" &&
+                  runtime.getSetting(u"Zelvaro", u"Config", u"Verticale", u"") == u"49" &&
+                  !form.loaded() && !IsWindow(window),
+              saved.c_str());
+        // Each unload ends the program: take its quit message off the queue.
+        MSG quit;
+        while (PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+        }
+    }
+    RegDeleteKeyW(HKEY_CURRENT_USER, kConfig);
+}
+
 } // namespace
 
 int main() {
@@ -117,6 +150,7 @@ int main() {
     regionsStayOwnedOverManySteps(runtime);
     enablingAnEnabledTimerKeepsItsCountdown(runtime);
     settingsOfTheWrongTypeReadAsAbsent(runtime);
+    closeRequestsSaveTheMargins(runtime);
     std::printf("%d passed, %d failed\n", passed, failed);
     return failed ? 1 : 0;
 }
