@@ -54,11 +54,8 @@ start_display() {
     if [ "${E2E_WM:-none}" = openbox ]; then
         openbox --sm-disable >"$e2e_artifacts/openbox.log" 2>&1 &
         E2E_WM_PID=$!
-        local deadline=$((SECONDS + 10))
-        until xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; do
-            [ "$SECONDS" -lt "$deadline" ] || { log "openbox did not start"; return 1; }
-            sleep 0.05
-        done
+        wm_running() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; }
+        wait_for 10 wm_running || { log "openbox did not start"; return 1; }
         log "window manager: openbox"
     fi
 }
@@ -89,16 +86,19 @@ pixel() {
 }
 pixel_is() { [ "$(pixel "$1" "$2")" = "$3" ]; }
 
-# Waits up to $3 seconds for the pixel at ($1,$2) of a fresh capture to become $4.
-wait_pixel() {
-    local deadline=$((SECONDS + $3))
-    while :; do
-        capture
-        pixel_is "$1" "$2" "$4" && return 0
+# Runs a command until it succeeds, at most $1 seconds: wait_for SECONDS COMMAND…
+wait_for() {
+    local deadline=$((SECONDS + $1))
+    shift
+    until "$@"; do
         [ "$SECONDS" -lt "$deadline" ] || return 1
         sleep 0.02
     done
 }
+
+# Waits up to $3 seconds for the pixel at ($1,$2) of a fresh capture to become $4.
+captured_pixel_is() { capture && pixel_is "$@"; }
+wait_pixel() { wait_for "$3" captured_pixel_is "$1" "$2" "$4"; }
 
 # The four band edges read along the middle of each side: "left top right bottom" as the
 # thickness of each band.
@@ -113,15 +113,8 @@ bands_are() { # horizontal vertical colour
 }
 
 # Waits until the bands stand at the given margins in the given colour.
-wait_bands() { # horizontal vertical colour seconds
-    local deadline=$((SECONDS + $4))
-    while :; do
-        capture
-        bands_are "$1" "$2" "$3" && return 0
-        [ "$SECONDS" -lt "$deadline" ] || return 1
-        sleep 0.02
-    done
-}
+captured_bands_are() { capture && bands_are "$@"; }
+wait_bands() { wait_for "$4" captured_bands_are "$1" "$2" "$3"; } # horizontal vertical colour seconds
 
 # Samples the red of pixel ($1,$2) until it is black, at most $3 seconds, and prints each red
 # seen once, in order.

@@ -17,27 +17,15 @@ target_record_shell "$e2e_artifacts/shell.log"
 midy=$((E2E_HEIGHT / 2))
 right_click_band() { xdotool mousemove 10 "$midy" click 3; sleep 0.5; }
 about_window() { xdotool search --name "^A propos de Zelvaro v1.2.2\$" 2>/dev/null | head -n1; }
-wait_about() {
-    local deadline=$((SECONDS + 10))
-    until [ -n "$(about_window)" ]; do
-        [ "$SECONDS" -lt "$deadline" ] || return 1
-        sleep 0.05
-    done
-}
-about_closed() { [ -z "$(about_window)" ]; }
+about_open() { [ -n "$(about_window)" ]; }
+about_closed() { ! about_open; }
 grab() { import -window root -crop "$3x$4+$1+$2" "$5"; }
 same_image() { [ "$(compare -metric AE "$1" "$2" null: 2>&1 | cut -d' ' -f1)" = 0 ]; }
 different_images() { ! same_image "$1" "$2"; }
 menu_open_at() { ! pixel_is "$1" "$2" "$E2E_DESKTOP"; }
 recorded() { grep -c . "$e2e_artifacts/shell.log" 2>/dev/null || echo 0; }
 last_recorded() { tail -n1 "$e2e_artifacts/shell.log" | sed 's#/$##'; }
-wait_recorded() {
-    local deadline=$((SECONDS + 10))
-    until [ "$(recorded)" -ge "$1" ]; do
-        [ "$SECONDS" -lt "$deadline" ] || return 1
-        sleep 0.1
-    done
-}
+recorded_at_least() { [ "$(recorded)" -ge "$1" ]; }
 
 target_start
 check "the frame starts" wait_bands 20 50 "$E2E_GLOW" 30
@@ -49,14 +37,9 @@ capture
 check "left and middle clicks on a band do nothing" bands_are 20 50 "$E2E_BLACK"
 
 right_click_band
-wait_menu() {
-    local deadline=$((SECONDS + 3))
-    until capture && menu_open_at 40 $((midy + 10)); do
-        [ "$SECONDS" -lt "$deadline" ] || return 1
-        sleep 0.05
-    done
-}
-check "a right click on a band opens a menu at the pointer" wait_menu
+captured_menu_open_at() { capture && menu_open_at "$@"; }
+check "a right click on a band opens a menu at the pointer" \
+    wait_for 3 captured_menu_open_at 40 $((midy + 10))
 cp "$e2e_artifacts/screen.png" "$e2e_artifacts/menu.png"
 xdotool key Escape
 sleep 0.3
@@ -65,7 +48,7 @@ check "a dismissed menu changes nothing" bands_are 20 50 "$E2E_BLACK"
 
 right_click_band
 xdotool key p
-check "p opens the About box, captioned with the title and version" wait_about
+check "p opens the About box, captioned with the title and version" wait_for 10 about_open
 about=$(about_window)
 opened=$(now_ms)
 # Sleeps until the given number of milliseconds after the box opened.
@@ -108,13 +91,13 @@ check "by one pixel right and down" same_image "$e2e_artifacts/released-cut.png"
 
 # The links and the donation button hand their addresses to the shell.
 xdotool mousemove $((cx + 115)) $((cy + 33)) click 1
-check "the web link opens the web address" wait_recorded 1
+check "the web link opens the web address" wait_for 10 recorded_at_least 1
 check "exactly as shown" test "$(last_recorded)" = "${ZELVARO_WEB_ADDRESS%/}"
 xdotool mousemove $((cx + 115)) $((cy + 49)) click 1
-check "the e-mail link writes to the e-mail address" wait_recorded 2
+check "the e-mail link writes to the e-mail address" wait_for 10 recorded_at_least 2
 check "with mailto:" test "$(last_recorded)" = "mailto:$ZELVARO_EMAIL_ADDRESS"
 xdotool mousemove $((cx + 340)) $((cy + 54)) click 1
-check "the donation button opens the donation link" wait_recorded 3
+check "the donation button opens the donation link" wait_for 10 recorded_at_least 3
 check "deciphered" test "$(last_recorded)" = "${ZELVARO_DONATION_ADDRESS%/}"
 
 xdotool key Escape

@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 
+#include "clean_decimal.h"
 #include "frame/frame_form.h"
 #include "frame/margins.h"
 #include "fuzz_input.h"
@@ -14,6 +15,7 @@
 #include "platform/scripted/scripted_runtime.h"
 
 using namespace zelvaro;
+using zelvaro::testing::isCleanDecimal;
 using fuzzing::require;
 using platform::decimalText;
 using platform::parseInt32;
@@ -69,16 +71,6 @@ std::optional<std::int32_t> reference(std::u16string_view text) {
         value > std::numeric_limits<std::int32_t>::max())
         return std::nullopt;
     return static_cast<std::int32_t>(value);
-}
-
-// What the program writes: "0", or an optional minus and digits without a leading zero.
-bool isCleanDecimal(std::u16string_view text) {
-    if (text == u"0") return true;
-    if (!text.empty() && text.front() == u'-') text.remove_prefix(1);
-    if (text.empty() || text.front() < u'1' || text.front() > u'9') return false;
-    for (char16_t c : text)
-        if (c < u'0' || c > u'9') return false;
-    return true;
 }
 
 void checkConversion(std::u16string_view text) {

@@ -10,12 +10,14 @@
 #include <string>
 #include <vector>
 
+#include "clean_decimal.h"
 #include "frame/frame_form.h"
 #include "frame/margins.h"
 #include "platform/conversions.h"
 #include "platform/scripted/scripted_runtime.h"
 
 using namespace zelvaro;
+using zelvaro::testing::isCleanDecimal;
 using namespace std::chrono_literals;
 using namespace std::string_literals;
 namespace keys = platform::keys;
@@ -83,16 +85,6 @@ std::vector<Hostile> hostileTexts() {
         {"lone surrogate", u"2\xD800", {}},
         {"units", u"20px", {}},
     };
-}
-
-// What an unload writes: "0", or an optional minus and digits without a leading zero.
-bool isCleanDecimal(std::u16string_view text) {
-    if (text == u"0") return true;
-    if (!text.empty() && text.front() == u'-') text.remove_prefix(1);
-    if (text.empty() || text.front() < u'1' || text.front() > u'9') return false;
-    for (char16_t c : text)
-        if (c < u'0' || c > u'9') return false;
-    return true;
 }
 
 std::string printable(std::u16string_view text) {
