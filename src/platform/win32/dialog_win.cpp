@@ -32,20 +32,6 @@ COLORREF toColorRef(platform::Colour colour) {
                : RGB(platform::redOf(colour), platform::greenOf(colour), platform::blueOf(colour));
 }
 
-// Where the display server keeps its own idea of the focus (Wine under an X window manager), it
-// may move the keyboard away once the box has gone although the owner is the foreground window:
-// a little later, the owner asks for the foreground again, from scratch. Nothing happens if
-// another program has come to the foreground meanwhile.
-constexpr UINT_PTR kRefocusTimer = 0x5A45;
-constexpr UINT kFocusSettleMs = 150;
-
-void CALLBACK refocus(HWND owner, UINT, UINT_PTR timer, DWORD) {
-    KillTimer(owner, timer);
-    if (GetForegroundWindow() != owner || !IsWindowEnabled(owner)) return;
-    SetForegroundWindow(GetDesktopWindow());
-    SetForegroundWindow(owner);
-}
-
 } // namespace
 
 Win32Dialog::Win32Dialog(Win32Runtime& runtime, platform::DialogEvents& events, HWND owner)
@@ -235,11 +221,14 @@ void Win32Dialog::openWithShell(std::u16string_view address) {
 }
 
 void Win32Dialog::restoreOwner() {
-    // Before the box goes, so that activation returns to the owner and not to another program.
-    if (ownerDisabled_) {
-        EnableWindow(owner_, TRUE);
-        ownerDisabled_ = false;
-    }
+    if (!ownerDisabled_) return;
+    EnableWindow(owner_, TRUE);
+    ownerDisabled_ = false;
+    // The owner takes the keyboard while the box still holds it. Were the box to go first, the X
+    // server would hand the focus to the root window, a window manager would take it from there,
+    // and Wine's request for the owner, stamped with the time of the key that closed the box,
+    // would come too late and be dropped. Nothing is taken from another program that has it.
+    if (window_ && GetForegroundWindow() == window_) SetForegroundWindow(owner_);
 }
 
 void Win32Dialog::close() {
@@ -276,10 +265,6 @@ void Win32Dialog::showModal() {
         DispatchMessageW(&message);
     }
     restoreOwner();
-    if (owner_) {
-        SetForegroundWindow(owner_);
-        SetTimer(owner_, kRefocusTimer, kFocusSettleMs, &refocus);
-    }
 }
 
 void Win32Dialog::preview(const MSG& message) {

@@ -12,6 +12,8 @@ namespace zelvaro::win32 {
 namespace {
 
 constexpr wchar_t kFrameWindowClass[] = L"ZelvaroFrame";
+// Posted by show(): the frame takes the keyboard once the message loop runs.
+constexpr UINT kActivateMessage = WM_APP + 1;
 
 std::int16_t shiftState() {
     return static_cast<std::int16_t>((GetKeyState(VK_SHIFT) < 0 ? 1 : 0) |
@@ -106,6 +108,10 @@ LRESULT Win32FrameWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) noe
     case WM_MBUTTONDOWN:
         mouseDown(platform::buttons::Middle, lParam);
         return 0;
+    case kActivateMessage:
+        SetForegroundWindow(window);
+        SetFocus(window);
+        return 0;
     case WM_CLOSE:
         events_.onCloseRequest();
         return 0;
@@ -142,9 +148,11 @@ void Win32FrameWindow::mouseDown(std::int16_t button, LPARAM position) noexcept 
 }
 
 void Win32FrameWindow::show() {
-    ShowWindow(window_, SW_SHOW);
-    SetForegroundWindow(window_);
-    SetFocus(window_);
+    // Activated from a posted message, not now: Wine stamps the X focus request with the time of
+    // the message being handled, and before the first one that stamp is meaningless, so the X
+    // server may drop the request and leave the keyboard with whatever window is under the pointer.
+    ShowWindow(window_, SW_SHOWNA);
+    PostMessageW(window_, kActivateMessage, 0, 0);
 }
 
 platform::TwipsRect Win32FrameWindow::geometry() const {
