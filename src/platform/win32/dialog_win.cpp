@@ -305,16 +305,17 @@ void Win32Dialog::preview(const MSG& message) {
                                      entry->layout->kind == ControlKind::Label);
     if (down) {
         events_.onMouseDown(control, button);
-        if (clickable && button == platform::buttons::Left) {
-            pressed_ = control;
-            SetCapture(message.hwnd);
-        }
+        // Every button's release comes back to the control pressed, wherever the pointer is by
+        // then: a press may move the control from under it.
+        if (clickable) SetCapture(message.hwnd);
+        if (clickable && button == platform::buttons::Left) pressed_ = control;
         return;
     }
     events_.onMouseUp(control, button);
+    const bool othersDown = message.wParam & (MK_LBUTTON | MK_RBUTTON | MK_MBUTTON);
+    if (!othersDown && GetCapture() == message.hwnd) ReleaseCapture();
     if (button != platform::buttons::Left || pressed_ != control) return;
     pressed_ = platform::kDialogItself - 1;
-    ReleaseCapture();
     // A click is a press and a release over the same control.
     if (!IsWindow(message.hwnd)) return;
     RECT bounds;
