@@ -11,7 +11,6 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
-#include <QTimer>
 #include <QUrl>
 
 #include <algorithm>
@@ -28,9 +27,6 @@ using platform::ControlKind;
 using platform::Picture;
 
 namespace {
-
-// Long enough for a window manager to have reacted to the box going away.
-constexpr std::chrono::milliseconds kFocusSettleTime{150};
 
 // Tahoma 8.25 points, as the box was laid out with; the platform's sans font where it is missing.
 QFont dialogFont() {
@@ -210,19 +206,7 @@ void QtDialog::moveTo(int control, double leftTwips, double topTwips) {
 }
 
 void QtDialog::showModal() {
-    if (closed_) return;
-    exec();
-    // The keyboard goes back to the frame. A window manager does not hand it over, since it does
-    // not manage the frame, and moves the focus itself once the box is gone: take it after that.
-    if (QWidget* owner = parentWidget(); owner && owner->isVisible()) {
-        const auto activate = [owner] {
-            if (!owner->isVisible() || QApplication::activeModalWidget()) return;
-            owner->activateWindow();
-            owner->setFocus(Qt::ActiveWindowFocusReason);
-        };
-        activate();
-        QTimer::singleShot(kFocusSettleTime, owner, activate);
-    }
+    if (!closed_) exec();
 }
 
 void QtDialog::openWithShell(std::u16string_view address) {
@@ -231,6 +215,13 @@ void QtDialog::openWithShell(std::u16string_view address) {
 
 void QtDialog::close() {
     closed_ = true;
+    // The frame takes the keyboard while the box still holds it. Were the box to go first, a window
+    // manager would move the focus itself, and never to the frame, which it does not manage.
+    QWidget* owner = parentWidget();
+    if (owner && owner->isVisible() && QApplication::activeWindow() == this) {
+        owner->activateWindow();
+        owner->setFocus(Qt::ActiveWindowFocusReason);
+    }
     done(QDialog::Accepted);
 }
 
