@@ -24,6 +24,7 @@ check "the bands end black" wait_bands 20 50 "$E2E_BLACK" 1
 cp "$e2e_artifacts/screen.png" "$e2e_artifacts/frame-black.png"
 
 frame_windows=$(target_windows)
+check "the program's windows are found" test -n "$frame_windows"
 xdotool mousemove $((E2E_WIDTH / 2)) $((E2E_HEIGHT / 2))
 in_hole=$(window_under_pointer)
 check "the hole belongs to the desktop, not the frame" \
@@ -38,14 +39,13 @@ check "three Right and two Down move the edges to 23 and 52, glowing" \
     wait_bands 23 52 "$E2E_GLOW" 3
 xdotool key a
 sleep 0.3
-capture
-check "a letter changes nothing" bands_are 23 52 "$E2E_GLOW"
+check "a letter changes nothing" captured_bands_are 23 52 "$E2E_GLOW"
 check "released keys fade back to black" wait_bands 23 52 "$E2E_BLACK" 5
 
 xdotool key Escape
 check "Escape ends the program within 2 s" target_wait_exit 2
-check "the store holds 23 after Escape" test "$(target_stored Horizontale)" = 23
-check "the store holds 52 after Escape" test "$(target_stored Verticale)" = 52
+check "the store holds 23 after Escape" same_text "$(target_stored Horizontale)" 23
+check "the store holds 52 after Escape" same_text "$(target_stored Verticale)" 52
 target_end
 
 target_start
@@ -63,8 +63,8 @@ check "stored \"abc\" starts with the default side bands" \
 check "the side band edge is at 20" pixel_is 20 $((E2E_HEIGHT / 2)) "$E2E_DESKTOP"
 xdotool key Escape
 check "the program with odd stored values ends on Escape" target_wait_exit 2
-check "the unload rewrites clean decimal text" test "$(target_stored Horizontale)" = 20
-check "a stored 5000 is kept as it is" test "$(target_stored Verticale)" = 5000
+check "the unload rewrites clean decimal text" same_text "$(target_stored Horizontale)" 20
+check "a stored 5000 is kept as it is" same_text "$(target_stored Verticale)" 5000
 target_end
 
 # A negative margin loads as it is; an empty text gives the default.
@@ -75,8 +75,8 @@ check "stored \"\" starts with the default top band" wait_pixel $((E2E_WIDTH / 2
 check "the top band edge is at 50" pixel_is $((E2E_WIDTH / 2)) 50 "$E2E_DESKTOP"
 xdotool key Escape
 check "the program with a negative margin ends on Escape" target_wait_exit 2
-check "a stored -7 is kept as it is" test "$(target_stored Horizontale)" = -7
-check "an empty text is rewritten as the default" test "$(target_stored Verticale)" = 50
+check "a stored -7 is kept as it is" same_text "$(target_stored Horizontale)" -7
+check "an empty text is rewritten as the default" same_text "$(target_stored Verticale)" 50
 target_end
 
 if [ "$E2E_TARGET" = linux ]; then
@@ -88,7 +88,7 @@ if [ "$E2E_TARGET" = linux ]; then
         check "SIG$signal after a key: the bands moved" wait_bands 21 50 "$E2E_GLOW" 3
         kill -"$signal" "$E2E_PID"
         check "SIG$signal ends the program" target_wait_exit 2
-        check "SIG$signal saves the margins" test "$(target_stored Horizontale)" = 21
+        check "SIG$signal saves the margins" same_text "$(target_stored Horizontale)" 21
     done
 fi
 

@@ -1,8 +1,14 @@
 # Helpers for end-to-end tests: a private X server, pixels read back from it, and the program
 # under test started, stopped and its stored margins read and written.
+#
+# No helper passes on nothing. One that cannot tell whether its check holds (a tool failed or
+# complained, an image is empty or not the size asked for, a place lies outside the screen, a
+# count is no number) says why with cannot_tell: the check then fails and prints the reason, and a
+# wait stops at once. A command that fails outside any check ends the scenario with a FAIL line
+# that names it.
 # shellcheck shell=bash
 
-set -euo pipefail
+set -eEuo pipefail
 
 E2E_WIDTH=${E2E_WIDTH:-1024}
 E2E_HEIGHT=${E2E_HEIGHT:-768}
@@ -14,24 +20,78 @@ E2E_DESKTOP='51,102,204'
 e2e_failures=0
 e2e_passes=0
 e2e_artifacts=${E2E_ARTIFACTS:-$(mktemp -d)}
+mkdir -p "$e2e_artifacts"
+# Why the coming check cannot hold (errors), and what it saw when it did not (notes).
+e2e_errors=$e2e_artifacts/check-errors
+e2e_notes=$e2e_artifacts/check-notes
+: >"$e2e_errors"
+: >"$e2e_notes"
 
 log() { printf '%s\n' "$*" >&2; }
 
+# Says why a check cannot tell; returns 2, which also ends a wait.
+cannot_tell() {
+    printf '%s\n' "$*" >>"$e2e_errors"
+    return 2
+}
+# Says what a check saw, shown only if it fails.
+explain() { printf '%s\n' "$*" >>"$e2e_notes"; }
+
+# Runs a tool; a non-zero exit, or anything it says on stderr, means the check cannot tell.
+tool() {
+    local status=0 said
+    "$@" 2>"$e2e_artifacts/tool-stderr" || status=$?
+    said=$(head -c 300 "$e2e_artifacts/tool-stderr" | tr '\n' ' ')
+    [ "$status" -eq 0 ] || cannot_tell "$1 exited with status $status${said:+: $said}" || return
+    [ -z "$said" ] || cannot_tell "$1 said: $said"
+}
+
+is_number() { # text what
+    [[ $1 =~ ^-?[0-9]+$ ]] || cannot_tell "$2 is \"$1\", not a number"
+}
+
+# Equal texts; otherwise the check shows both.
+same_text() { # found expected
+    [ "$1" = "$2" ] || { explain "found \"$1\", expected \"$2\""; return 1; }
+}
+
 check() { # description, then a command that succeeds when the check holds
-    local what=$1
+    local what=$1 status=0
     shift
-    if "$@"; then
+    "$@" || status=$?
+    if [ "$status" -eq 0 ] && [ ! -s "$e2e_errors" ]; then
         e2e_passes=$((e2e_passes + 1))
         log "ok   - $what"
     else
         e2e_failures=$((e2e_failures + 1))
         log "FAIL - $what"
+        sort -u "$e2e_errors" "$e2e_notes" | head -n 5 | sed 's/^/       /' >&2
     fi
+    : >"$e2e_errors"
+    : >"$e2e_notes"
 }
 
-finish() {
+# A command that fails outside a check would end the scenario silently: say which, and count it.
+e2e_stopped() { # status command place
+    # In a command substitution, the scenario line that ran it reports the first reason.
+    if [ "$BASHPID" != "$$" ]; then
+        [ -s "$e2e_errors" ] || cannot_tell "$3: \"$2\" exited with status $1" || true
+        return 0
+    fi
+    trap - ERR
+    e2e_failures=$((e2e_failures + 1))
+    log "FAIL - the scenario stopped at $3: \"$2\" exited with status $1"
+    sort -u "$e2e_errors" | head -n 5 | sed 's/^/       /' >&2
     log "$e2e_passes passed, $e2e_failures failed"
-    [ "$e2e_failures" -eq 0 ]
+}
+trap 'e2e_stopped $? "$BASH_COMMAND" "${BASH_SOURCE[0]##*/}:$LINENO"' ERR
+
+# The closing count; the scenario's exit status.
+finish() {
+    trap - ERR
+    log "$e2e_passes passed, $e2e_failures failed"
+    [ "$e2e_failures" -eq 0 ] && exit 0
+    exit 1
 }
 
 # A private X server at the test resolution, with a coloured root; E2E_WM=openbox also starts that
@@ -62,36 +122,83 @@ start_display() {
 
 # Switches the screen to a smaller resolution, as a user changing it in the display settings.
 resize_display() { # width height
-    local mode="${1}x${2}_e2e"
-    xrandr --newmode "$mode" 60 "$1" $(($1 + 8)) $(($1 + 16)) $(($1 + 24)) \
-        "$2" $(($2 + 2)) $(($2 + 4)) $(($2 + 6)) >/dev/null 2>&1 || true
-    xrandr --addmode screen "$mode" &&
-        xrandr --output screen --mode "$mode" &&
-        xrandr --fb "${1}x${2}" 2>/dev/null || true
+    local mode="${1}x${2}_e2e" found
+    tool xrandr --newmode "$mode" 60 "$1" $(($1 + 8)) $(($1 + 16)) $(($1 + 24)) \
+        "$2" $(($2 + 2)) $(($2 + 4)) $(($2 + 6)) &&
+        tool xrandr --addmode screen "$mode" &&
+        tool xrandr --output screen --mode "$mode" --fb "${1}x${2}" || return
     E2E_WIDTH=$1 E2E_HEIGHT=$2
-    [ "$(xdpyinfo | sed -n 's/ *dimensions: *\([0-9]*x[0-9]*\).*/\1/p')" = "${1}x${2}" ]
+    found=$(tool xdpyinfo) || return
+    same_text "$(sed -n 's/ *dimensions: *\([0-9]*x[0-9]*\).*/\1/p' <<<"$found")" "${1}x${2}"
 }
 
 stop_display() {
-    [ -n "${E2E_WM_PID:-}" ] && kill "$E2E_WM_PID" 2>/dev/null
-    [ -n "${E2E_XVFB_PID:-}" ] && kill "$E2E_XVFB_PID" 2>/dev/null && wait "$E2E_XVFB_PID" 2>/dev/null
-    true
+    if [ -n "${E2E_WM_PID:-}" ]; then kill "$E2E_WM_PID" 2>/dev/null || true; fi
+    if [ -n "${E2E_XVFB_PID:-}" ]; then
+        kill "$E2E_XVFB_PID" 2>/dev/null || true
+        wait "$E2E_XVFB_PID" 2>/dev/null || true
+    fi
+}
+
+# Whether a rectangle lies inside the screen.
+inside_screen() { # x y width height
+    local value
+    for value in "$@"; do is_number "$value" "a screen coordinate" || return; done
+    [ "$1" -ge 0 ] && [ "$2" -ge 0 ] && [ "$3" -gt 0 ] && [ "$4" -gt 0 ] &&
+        [ $(($1 + $3)) -le "$E2E_WIDTH" ] && [ $(($2 + $4)) -le "$E2E_HEIGHT" ] ||
+        cannot_tell "${3}x$4 at ($1,$2) lies outside the ${E2E_WIDTH}x$E2E_HEIGHT screen"
+}
+
+# An image that can be read, of the given size.
+image_is() { # file width height
+    local size
+    [ -s "$1" ] || { cannot_tell "${1##*/} is missing or empty"; return; }
+    size=$(tool identify -format '%wx%h' "$1") || return
+    [ "$size" = "${2}x$3" ] || cannot_tell "${1##*/} is $size, not ${2}x$3"
+}
+
+# A piece of the screen, saved at its own origin; it must lie inside the screen.
+grab() { # x y width height file
+    inside_screen "$1" "$2" "$3" "$4" || return
+    tool import -window root -crop "$3x$4+$1+$2" +repage "$5" || return
+    image_is "$5" "$3" "$4"
 }
 
 # One capture of the screen; pixels are then read from it as "r,g,b".
-capture() { import -window root "$e2e_artifacts/screen.png"; }
-pixel() {
-    convert "$e2e_artifacts/screen.png" -format "%[pixel:p{$1,$2}]" info: |
-        sed -E 's/^srgba?\(([0-9]+),([0-9]+),([0-9]+).*/\1,\2,\3/'
+capture() { grab 0 0 "$E2E_WIDTH" "$E2E_HEIGHT" "$e2e_artifacts/screen.png"; }
+
+# The pixels at the given places of the last capture, one "r,g,b" a line.
+pixels() { # x y [x y]...
+    local format='' read line count=$(($# / 2))
+    while [ $# -ge 2 ]; do
+        inside_screen "$1" "$2" 1 1 || return
+        format+="%[pixel:p{$1,$2}]\n"
+        shift 2
+    done
+    read=$(tool convert "$e2e_artifacts/screen.png" -format "$format" info:) || return
+    [ "$(wc -l <<<"$read")" -eq "$count" ] || cannot_tell "$count pixels asked, read: $read" || return
+    while read -r line; do
+        [[ $line =~ ^srgba?\(([0-9]+),([0-9]+),([0-9]+) ]] ||
+            { cannot_tell "a pixel reads \"$line\", not a colour"; return; }
+        printf '%s\n' "${BASH_REMATCH[1]},${BASH_REMATCH[2]},${BASH_REMATCH[3]}"
+    done <<<"$read"
 }
-pixel_is() { [ "$(pixel "$1" "$2")" = "$3" ]; }
+pixel_is() { # x y colour
+    local found
+    found=$(pixels "$1" "$2") || return
+    [ "$found" = "$3" ]
+}
 
 # Runs a command until it succeeds, at most $1 seconds: wait_for SECONDS COMMAND…
+# It stops early when the command cannot tell (status 2).
 wait_for() {
-    local deadline=$((SECONDS + $1))
+    local deadline=$((SECONDS + $1)) status
     shift
-    until "$@"; do
-        [ "$SECONDS" -lt "$deadline" ] || return 1
+    while :; do
+        status=0
+        "$@" || status=$?
+        [ "$status" -ne 0 ] || return 0
+        [ "$status" -eq 1 ] && [ "$SECONDS" -lt "$deadline" ] || return "$status"
         sleep 0.02
     done
 }
@@ -103,13 +210,15 @@ wait_pixel() { wait_for "$3" captured_pixel_is "$1" "$2" "$4"; }
 # The four band edges read along the middle of each side: "left top right bottom" as the
 # thickness of each band.
 bands_are() { # horizontal vertical colour
-    local h=$1 v=$2 c=$3 midx=$((E2E_WIDTH / 2)) midy=$((E2E_HEIGHT / 2))
-    pixel_is $((h - 1)) "$midy" "$c" && pixel_is "$h" "$midy" "$E2E_DESKTOP" &&
-        pixel_is $((E2E_WIDTH - h - 1)) "$midy" "$E2E_DESKTOP" &&
-        pixel_is $((E2E_WIDTH - h)) "$midy" "$c" &&
-        pixel_is "$midx" $((v - 1)) "$c" && pixel_is "$midx" "$v" "$E2E_DESKTOP" &&
-        pixel_is "$midx" $((E2E_HEIGHT - v - 1)) "$E2E_DESKTOP" &&
-        pixel_is "$midx" $((E2E_HEIGHT - v)) "$c"
+    local h=$1 v=$2 c=$3 midx=$((E2E_WIDTH / 2)) midy=$((E2E_HEIGHT / 2)) found expected
+    found=$(pixels $((h - 1)) "$midy" "$h" "$midy" $((E2E_WIDTH - h - 1)) "$midy" \
+        $((E2E_WIDTH - h)) "$midy" "$midx" $((v - 1)) "$midx" "$v" \
+        "$midx" $((E2E_HEIGHT - v - 1)) "$midx" $((E2E_HEIGHT - v))) || return
+    expected=$(printf '%s\n' "$c" "$E2E_DESKTOP" "$E2E_DESKTOP" "$c" "$c" "$E2E_DESKTOP" \
+        "$E2E_DESKTOP" "$c")
+    [ "$found" = "$expected" ] && return
+    explain "band edges at $h and $v read: $(tr '\n' ' ' <<<"$found")"
+    return 1
 }
 
 # Waits until the bands stand at the given margins in the given colour.
@@ -117,12 +226,13 @@ captured_bands_are() { capture && bands_are "$@"; }
 wait_bands() { wait_for "$4" captured_bands_are "$1" "$2" "$3"; } # horizontal vertical colour seconds
 
 # Samples the red of pixel ($1,$2) until it is black, at most $3 seconds, and prints each red
-# seen once, in order.
+# seen once, in order; a sample that cannot be read ends the list with "unreadable".
 fade_reds() {
     local deadline=$((SECONDS + $3)) red last=''
+    inside_screen "$1" "$2" 1 1 || { echo unreadable; return; }
     while [ "$SECONDS" -lt "$deadline" ]; do
-        red=$(import -window root -crop "1x1+$1+$2" -depth 8 txt:- | tail -n1 |
-            sed -E 's/^[^(]*\(([0-9]+),.*/\1/')
+        red=$(tool import -window root -crop "1x1+$1+$2" -depth 8 txt:- | tail -n1 |
+            sed -E 's/^[^(]*\(([0-9]+),.*/\1/') || { echo unreadable; return; }
         [ "$red" = "$last" ] || printf '%s\n' "$red"
         last=$red
         [ "$red" = 0 ] && break
@@ -132,12 +242,15 @@ fade_reds() {
 # The reds of a fade: dark red steps down by multiples of 4 to black, through many shades.
 is_fade() {
     local reds=("$@") previous=999 shades=0
+    [ $# -gt 0 ] || { cannot_tell "no red was sampled"; return; }
     for red in "${reds[@]}"; do
-        [ "$red" -le 128 ] && [ $((red % 4)) -eq 0 ] && [ "$red" -lt "$previous" ] || return 1
+        is_number "$red" "a sampled red" || return
+        [ "$red" -le 128 ] && [ $((red % 4)) -eq 0 ] && [ "$red" -lt "$previous" ] ||
+            { explain "reds seen: ${reds[*]}"; return 1; }
         [ "$red" -gt 0 ] && [ "$red" -lt 128 ] && shades=$((shades + 1))
         previous=$red
     done
-    [ "$previous" = 0 ] && [ "$shades" -ge 8 ]
+    [ "$previous" = 0 ] && [ "$shades" -ge 8 ] || { explain "reds seen: ${reds[*]}"; return 1; }
 }
 
 # Milliseconds since the epoch.
@@ -152,4 +265,9 @@ wait_exit() {
     done
 }
 
-window_under_pointer() { xdotool getmouselocation --shell | sed -n 's/^WINDOW=//p'; }
+window_under_pointer() {
+    local found
+    found=$(tool xdotool getmouselocation --shell) || return
+    found=$(sed -n 's/^WINDOW=//p' <<<"$found")
+    is_number "$found" "the window under the pointer" && echo "$found"
+}

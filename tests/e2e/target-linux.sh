@@ -50,6 +50,9 @@ target_record_shell() {
 
 # The X window is the client area; a window manager draws its frame outside it.
 target_client_origin() {
-    xwininfo -id "$1" | awk '/Absolute upper-left X/ { x = $NF } /Absolute upper-left Y/ { y = $NF }
-        END { print x, y }'
+    local info x y
+    info=$(tool xwininfo -id "$1") || return
+    x=$(sed -n 's/.*Absolute upper-left X: *//p' <<<"$info")
+    y=$(sed -n 's/.*Absolute upper-left Y: *//p' <<<"$info")
+    is_number "$x" "the box's left" && is_number "$y" "the box's top" && echo "$x $y"
 }

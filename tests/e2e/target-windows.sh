@@ -51,8 +51,12 @@ target_record_shell() {
 # Wine draws the frame and caption of its windows inside the X window: the client area is what
 # is left once they are taken off.
 target_client_origin() { # window client-width client-height
-    local X Y WIDTH HEIGHT SCREEN WINDOW border
-    eval "$(xdotool getwindowgeometry --shell "$1")"
+    local X Y WIDTH HEIGHT SCREEN WINDOW border geometry value
+    geometry=$(tool xdotool getwindowgeometry --shell "$1") || return
+    eval "$geometry"
+    for value in "$X" "$Y" "$WIDTH" "$HEIGHT"; do is_number "$value" "the box's geometry" || return; done
     border=$(((WIDTH - $2) / 2))
+    [ "$border" -ge 0 ] && [ "$HEIGHT" -ge "$3" ] ||
+        cannot_tell "a ${WIDTH}x$HEIGHT window has no ${2}x$3 client area" || return
     echo "$((X + border)) $((Y + HEIGHT - $3 - border))"
 }
