@@ -52,8 +52,11 @@ recorded_at_least() {
     [ "$count" -ge "$1" ]
 }
 
+# The bands at these margins, glowing or faded: on a busy machine a capture may come after the
+# fade, where the glow is not what the check is about.
+bands_at() { capture && { bands_are "$1" "$2" "$E2E_GLOW" || bands_are "$1" "$2" "$E2E_BLACK"; }; }
 target_start
-check "the frame starts" wait_bands 20 50 "$E2E_GLOW" 30
+check "the frame starts" wait_for 30 bands_at 20 50
 check "and fades" wait_bands 20 50 "$E2E_BLACK" 5
 
 xdotool mousemove 10 "$midy" click 1 click 2
@@ -73,32 +76,33 @@ origin=$(target_client_origin "$about" 393 217)
 read -r cx cy <<<"$origin"
 check "the box lies inside the screen" inside_screen "$cx" "$cy" 393 217
 xdotool mousemove $((cx + 200)) $((cy + 120)) # over the description: both links blue
-# Painted once two grabs a moment apart agree.
-box_settled() {
-    grab "$cx" "$cy" 393 217 "$e2e_artifacts/about-1.png" && sleep 0.2 &&
-        grab "$cx" "$cy" 393 217 "$e2e_artifacts/about.png" &&
-        same_image "$e2e_artifacts/about-1.png" "$e2e_artifacts/about.png"
+# Painted once two grabs a moment apart agree, left of the donation picture, which changes.
+settled() { # x y width height file
+    grab "$@" && sleep 0.2 && grab "$1" "$2" "$3" "$4" "$5.again.png" && same_image "$5" "$5.again.png"
 }
-check "the box is painted" wait_for 10 box_settled
+check "the box is painted" wait_for 20 settled "$cx" "$cy" 290 217 "$e2e_artifacts/about-left.png"
+grab "$cx" "$cy" 393 217 "$e2e_artifacts/about.png"
 
 xdotool key Right Right Down
 # The menu's Escape release re-armed the fade, which may be running: wait for it to end.
-check "arrow keys while the box is open leave the frame alone" wait_bands 20 50 "$E2E_BLACK" 3
+check "arrow keys while the box is open leave the frame alone" wait_bands 20 50 "$E2E_BLACK" 10
 
 # The donation picture swaps every 3 s. Picture A is the one shown now, B the other; the swaps
-# are timed from one to the next, as the box's opening is not seen from here.
-donation() { grab $((cx + 296)) $((cy + 44)) 89 21 "$1"; }
+# are timed from one to the next, as the box's opening is not seen from here. A grab may catch a
+# picture half painted: each is taken once two grabs agree.
+donation() { settled $((cx + 296)) $((cy + 44)) 89 21 "$1"; }
 donation_now_differs() { donation "$e2e_artifacts/donate-b.png" && different_images "$@"; }
 donation_now_same() { donation "$e2e_artifacts/donate-c.png" && same_image "$@"; }
-donation "$e2e_artifacts/donate-a.png"
-check "the donation picture changes" \
-    wait_for 5 donation_now_differs "$e2e_artifacts/donate-a.png" "$e2e_artifacts/donate-b.png"
+check "the donation picture shows" wait_for 10 donation "$e2e_artifacts/donate-a.png"
+check "and changes" \
+    wait_for 10 donation_now_differs "$e2e_artifacts/donate-a.png" "$e2e_artifacts/donate-b.png"
 swapped=$(now_ms)
 check "and comes back" \
-    wait_for 5 donation_now_same "$e2e_artifacts/donate-a.png" "$e2e_artifacts/donate-c.png"
+    wait_for 10 donation_now_same "$e2e_artifacts/donate-a.png" "$e2e_artifacts/donate-c.png"
 interval=$(($(now_ms) - swapped))
 log "donation picture shown for $interval ms"
-check "3 s later" test "$interval" -ge 2000 -a "$interval" -le 4000
+# Each swap is seen up to a grab late: a busy machine widens the margin.
+check "about 3 s later" test "$interval" -ge 1500 -a "$interval" -le 4500
 
 # Either picture, with its top-left corner at (dx,dy) of a grab one pixel larger than it.
 donation_at() { # dx dy
@@ -112,16 +116,16 @@ donation_at() { # dx dy
 }
 # Pressing the donation button sinks it one pixel; releasing puts it back.
 xdotool mousemove $((cx + 330)) $((cy + 54)) mousedown 3
-check "a press sinks the donation button by one pixel right and down" wait_for 3 donation_at 1 1
+check "a press sinks the donation button by one pixel right and down" wait_for 10 donation_at 1 1
 cp "$e2e_artifacts/donation-area.png" "$e2e_artifacts/pressed.png"
 xdotool mouseup 3
-check "the release puts it back" wait_for 3 donation_at 0 0
+check "the release puts it back" wait_for 10 donation_at 0 0
 # A press on the picture's top row: the sunken picture leaves the pointer, which then leaves the
 # picture before the release.
 xdotool mousemove $((cx + 330)) $((cy + 44)) mousedown 3
-check "a press on its top row sinks it too" wait_for 3 donation_at 1 1
+check "a press on its top row sinks it too" wait_for 10 donation_at 1 1
 xdotool mousemove $((cx + 200)) $((cy + 120)) mouseup 3
-check "a right press released off the picture leaves it where it was" wait_for 3 donation_at 0 0
+check "a right press released off the picture leaves it where it was" wait_for 10 donation_at 0 0
 
 # The links and the donation button hand their addresses to the shell.
 xdotool mousemove $((cx + 115)) $((cy + 33)) click 1
@@ -137,7 +141,7 @@ check "deciphered" same_text "$(last_recorded)" "${ZELVARO_DONATION_ADDRESS%/}"
 xdotool key Escape
 check "Escape closes the box" wait_for 5 about_closed
 xdotool key Right Right
-check "the frame takes the keys again" wait_bands 22 50 "$E2E_GLOW" 3
+check "the frame takes the keys again" wait_for 5 bands_at 22 50
 
 check "the menu opens after the box" right_click_band
 xdotool key r
@@ -145,7 +149,7 @@ check "reset brings the bands back to 20 and 50, glowing" wait_bands 20 50 "$E2E
 check "and fading" wait_bands 20 50 "$E2E_BLACK" 5
 
 xdotool key Right Right Right
-check "the frame takes the keys after the menu" wait_bands 23 50 "$E2E_GLOW" 3
+check "the frame takes the keys after the menu" wait_for 5 bands_at 23 50
 check "the menu opens after a reset" right_click_band
 xdotool key q
 check "quit ends the program" target_wait_exit 3
