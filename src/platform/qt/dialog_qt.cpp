@@ -1,6 +1,5 @@
 #include "platform/qt/dialog_qt.h"
 
-#include <QApplication>
 #include <QCloseEvent>
 #include <QDesktopServices>
 #include <QFontDatabase>
@@ -216,9 +215,10 @@ void QtDialog::openWithShell(std::u16string_view address) {
 void QtDialog::close() {
     closed_ = true;
     // The frame takes the keyboard while the box still holds it. Were the box to go first, a window
-    // manager would move the focus itself, and never to the frame, which it does not manage.
+    // manager would move the focus itself, and never to the frame, which it does not manage. The
+    // box closes on the user's word only, so the keyboard is theirs to hand back.
     QWidget* owner = parentWidget();
-    if (owner && owner->isVisible() && QApplication::activeWindow() == this) {
+    if (owner && owner->isVisible()) {
         owner->activateWindow();
         owner->setFocus(Qt::ActiveWindowFocusReason);
     }

@@ -227,8 +227,8 @@ void Win32Dialog::restoreOwner() {
     // The owner takes the keyboard while the box still holds it. Were the box to go first, the X
     // server would hand the focus to the root window, a window manager would take it from there,
     // and Wine's request for the owner, stamped with the time of the key that closed the box,
-    // would come too late and be dropped. Nothing is taken from another program that has it.
-    if (window_ && GetForegroundWindow() == window_) SetForegroundWindow(owner_);
+    // would come too late and be dropped. The box closes on the user's word only.
+    if (window_) SetForegroundWindow(owner_);
 }
 
 void Win32Dialog::close() {
