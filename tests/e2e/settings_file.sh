@@ -42,7 +42,7 @@ check "some kills landed after the save, some before" test "$saved" -gt 0 -a "$k
 export XDG_CONFIG_HOME=/dev/null/zelvaro
 : >"$e2e_artifacts/program.log"
 target_start
-check "the frame starts without a writable settings folder" wait_bands 20 50 "$E2E_GLOW" 30
+check "the frame starts without a writable settings folder" wait_for 30 bands_at 20 50
 xdotool key Escape
 status=0
 wait "$E2E_PID" || status=$?
