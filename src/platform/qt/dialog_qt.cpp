@@ -205,7 +205,10 @@ void QtDialog::moveTo(int control, double leftTwips, double topTwips) {
 }
 
 void QtDialog::showModal() {
-    if (!closed_) exec();
+    if (closed_) return;
+    // A compositor gives the box the keyboard only once the frame leaves it.
+    static_cast<QtFrameWindow*>(parentWidget())->lendKeyboard();
+    exec();
 }
 
 void QtDialog::openWithShell(std::u16string_view address) {
@@ -219,6 +222,7 @@ void QtDialog::close() {
     // box closes on the user's word only, so the keyboard is theirs to hand back.
     QWidget* owner = parentWidget();
     if (owner && owner->isVisible()) {
+        static_cast<QtFrameWindow*>(owner)->takeKeyboardBack();
         owner->activateWindow();
         owner->setFocus(Qt::ActiveWindowFocusReason);
     }

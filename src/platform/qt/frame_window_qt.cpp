@@ -7,8 +7,13 @@
 #include <QMenu>
 #include <QPainter>
 #include <QScreen>
+#include <QWindow>
+
+#include <cstdio>
+#include <cstdlib>
 
 #include "platform/qt/convert_qt.h"
+#include "platform/qt/frame_shell.h"
 #include "platform/qt/runtime_qt.h"
 
 namespace zelvaro::qt {
@@ -49,13 +54,18 @@ std::int16_t virtualKey(int key) {
     }
 }
 
-QtFrameWindow::QtFrameWindow(QtRuntime& runtime, platform::WindowEvents& events)
+QtFrameWindow::QtFrameWindow(QtRuntime& runtime, platform::WindowEvents& events, FrameShell* shell)
     : QWidget(nullptr,
-              Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::X11BypassWindowManagerHint),
-      runtime_(runtime), events_(events) {
-    // Above panels and outside taskbars and pagers, with or without a window manager.
+              Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::BypassWindowManagerHint),
+      runtime_(runtime), events_(events), shell_(shell) {
+    // Above panels and outside taskbars and pagers, with or without a window manager; on Wayland
+    // the bypass hint leaves the surface's role to the shell.
     setAttribute(Qt::WA_OpaquePaintEvent);
     setAttribute(Qt::WA_NoSystemBackground);
+    if (shell_) {
+        setAttribute(Qt::WA_TranslucentBackground);
+        winId(); // the native window now, so that the first shape reaches it
+    }
     setFocusPolicy(Qt::StrongFocus);
     if (const QScreen* screen = QGuiApplication::primaryScreen()) setGeometry(screen->geometry());
     // A new resolution or density, or another primary screen: the frame fits itself again.
@@ -76,11 +86,27 @@ QtFrameWindow::QtFrameWindow(QtRuntime& runtime, platform::WindowEvents& events)
 
 void QtFrameWindow::setShape(const QRegion& shape) {
     // An empty mask would remove the shape and show the whole window: keep one pixel outside it.
-    setMask(shape.isEmpty() ? QRegion(-1, -1, 1, 1) : shape);
+    const QRegion mask = shape.isEmpty() ? QRegion(-1, -1, 1, 1) : shape;
+    if (!shell_) return setMask(mask);
+    // Only the input region: a widget mask would also keep the painting of the hole from clearing
+    // what the bands left there.
+    shape_ = shape;
+    windowHandle()->setMask(mask);
+    update();
 }
 
 void QtFrameWindow::show() {
     QWidget::show();
+    if (shell_) {
+        // Before the first paint, which waits for the event loop.
+        if (!shell_->attachFrame(*this, [this] { events_.onCloseRequest(); })) {
+            std::fprintf(stderr, "zelvaro: the frame cannot be placed above other windows; "
+                                 "Zelvaro ends without changing anything\n");
+            std::_Exit(1); // nothing was shown or saved yet
+        }
+        setFocus(Qt::ActiveWindowFocusReason);
+        return;
+    }
     raise();
     activateWindow();
     setFocus(Qt::ActiveWindowFocusReason);
@@ -123,7 +149,8 @@ std::optional<std::size_t> QtFrameWindow::popupMenu(std::span<const platform::Me
         actions.push_back(menu.addAction(qstring(item.caption)));
     }
     if (defaultItem < actions.size()) menu.setDefaultAction(actions[defaultItem]);
-    const QAction* chosen = menu.exec(QCursor::pos());
+    const QAction* chosen =
+        shell_ ? shell_->execMenu(menu, QCursor::pos()) : menu.exec(QCursor::pos());
     for (std::size_t i = 0; i < actions.size(); ++i)
         if (chosen && actions[i] == chosen) return i;
     return std::nullopt;
@@ -131,11 +158,25 @@ std::optional<std::size_t> QtFrameWindow::popupMenu(std::span<const platform::Me
 
 void QtFrameWindow::close() {
     closed_ = true;
+    if (shell_) shell_->detachFrame();
     hide();
+}
+
+void QtFrameWindow::lendKeyboard() {
+    if (shell_) shell_->setKeyboardWanted(false);
+}
+
+void QtFrameWindow::takeKeyboardBack() {
+    if (shell_ && !closed_) shell_->setKeyboardWanted(true);
 }
 
 void QtFrameWindow::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
+    if (!shell_) return painter.fillRect(event->rect(), toQColor(colour_));
+    // Every pixel is written: the hole transparent, the bands in their colour.
+    painter.setCompositionMode(QPainter::CompositionMode_Source);
+    painter.fillRect(event->rect(), Qt::transparent);
+    painter.setClipRegion(shape_);
     painter.fillRect(event->rect(), toQColor(colour_));
 }
 
@@ -150,11 +191,17 @@ void QtFrameWindow::keyReleaseEvent(QKeyEvent* event) {
 }
 
 void QtFrameWindow::mousePressEvent(QMouseEvent* event) {
+    if (shell_) shell_->bandPressed();
     const std::int16_t button = mouseButton(event->button());
     if (!button) return;
     const double perPixel = twipsPerPixel();
     events_.onMouseDown(button, shiftState(event->modifiers()), event->position().x() * perPixel,
                         event->position().y() * perPixel);
+}
+
+void QtFrameWindow::focusInEvent(QFocusEvent* event) {
+    QWidget::focusInEvent(event);
+    if (shell_) shell_->keyboardEntered();
 }
 
 void QtFrameWindow::closeEvent(QCloseEvent* event) {

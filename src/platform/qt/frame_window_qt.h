@@ -1,5 +1,6 @@
 // The frame form's native window: frameless, above every window, outside the taskbar, its shape
-// (for painting and for input) set by a mask.
+// (for painting and for input) set by a mask. With a shell (Wayland) the window is translucent:
+// the shape is its input region, and the hole is painted transparent.
 #pragma once
 
 #include <QWidget>
@@ -8,11 +9,12 @@
 
 namespace zelvaro::qt {
 
+class FrameShell;
 class QtRuntime;
 
 class QtFrameWindow final : public QWidget, public platform::FrameWindow {
   public:
-    QtFrameWindow(QtRuntime& runtime, platform::WindowEvents& events);
+    QtFrameWindow(QtRuntime& runtime, platform::WindowEvents& events, FrameShell* shell);
 
     void show() override;
     platform::TwipsRect geometry() const override;
@@ -25,11 +27,17 @@ class QtFrameWindow final : public QWidget, public platform::FrameWindow {
                                          std::size_t defaultItem) override;
     void close() override;
 
+    // Around a dialog, with a shell: the keyboard goes to the dialog, then comes back. Without
+    // one, the window system moves it as windows are activated.
+    void lendKeyboard();
+    void takeKeyboardBack();
+
   protected:
     void paintEvent(QPaintEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void keyReleaseEvent(QKeyEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
   private:
@@ -37,6 +45,8 @@ class QtFrameWindow final : public QWidget, public platform::FrameWindow {
 
     QtRuntime& runtime_;
     platform::WindowEvents& events_;
+    FrameShell* shell_;
+    QRegion shape_; // with a shell: what is painted and takes input
     platform::Colour colour_ = 0;
     bool closed_ = false;
 };

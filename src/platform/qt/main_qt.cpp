@@ -5,12 +5,19 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <memory>
 #include <sys/socket.h>
 #include <unistd.h>
 
 #include "frame/frame_form.h"
+#include "platform/qt/frame_shell.h"
 #include "platform/qt/runtime_qt.h"
+#include "platform/qt/session_qt.h"
+
+#ifdef ZELVARO_WAYLAND_FRAME
+#include "platform/wayland/layer_shell.h"
+#endif
 
 namespace {
 
@@ -34,16 +41,41 @@ void saveOnExit() {
     liveRuntime->flushSettings();
 }
 
+// SIGTERM, SIGINT and SIGHUP run this in the event loop.
+std::function<void()> onTerminate;
+
+// Signals are turned into a byte on this socket, read back in the event loop; the notifier is
+// alive as long as the returned object.
+std::unique_ptr<QSocketNotifier> handleSignals() {
+    if (::socketpair(AF_UNIX, SOCK_STREAM, 0, signalSocket) != 0) {
+        std::perror("zelvaro: no signal handling, a signal will end Zelvaro without saving");
+        return nullptr;
+    }
+    auto notifier = std::make_unique<QSocketNotifier>(signalSocket[1], QSocketNotifier::Read);
+    QObject::connect(notifier.get(), &QSocketNotifier::activated, [] {
+        char byte;
+        [[maybe_unused]] const auto read = ::read(signalSocket[1], &byte, 1);
+        if (onTerminate) onTerminate();
+    });
+    struct sigaction action {};
+    action.sa_handler = onSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    for (int signal : {SIGTERM, SIGINT, SIGHUP})
+        sigaction(signal, &action, nullptr);
+    return notifier;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("DISPLAY")) {
-        std::fprintf(stderr, "zelvaro: no X display (DISPLAY is not set); start Zelvaro from a "
-                             "graphical session\n");
+    using zelvaro::qt::Session;
+    const zelvaro::qt::SessionChoice choice = zelvaro::qt::chooseSession();
+    if (choice.session == Session::NoDisplay) {
+        std::fprintf(stderr, "zelvaro: no display (neither WAYLAND_DISPLAY nor DISPLAY is set); "
+                             "start Zelvaro from a graphical session\n");
         return 1;
     }
-    // A positioned, always-on-top window is not granted to Wayland clients: run through XWayland.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "xcb");
     // Margins are device pixels: a 20-pixel band is 20 pixels on the screen at any scaling.
     if (qEnvironmentVariableIsEmpty("QT_ENABLE_HIGHDPI_SCALING"))
         qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
@@ -54,28 +86,27 @@ int main(int argc, char** argv) {
     for (const char* size : {"16", "32", "48"})
         icon.addFile(QStringLiteral(":/images/zelvaro-%1.png").arg(QLatin1String(size)));
     QApplication::setWindowIcon(icon);
+    const auto signalNotifier = handleSignals();
 
-    zelvaro::qt::QtRuntime runtime;
-    zelvaro::frmZelvaro frame(runtime);
-
-    // SIGTERM, SIGINT and SIGHUP end the program as Escape does, margins saved.
-    std::unique_ptr<QSocketNotifier> signalNotifier;
-    if (::socketpair(AF_UNIX, SOCK_STREAM, 0, signalSocket) == 0) {
-        signalNotifier = std::make_unique<QSocketNotifier>(signalSocket[1], QSocketNotifier::Read);
-        QObject::connect(signalNotifier.get(), &QSocketNotifier::activated, [&frame] {
-            char byte;
-            [[maybe_unused]] const auto read = ::read(signalSocket[1], &byte, 1);
-            frame.Unload();
-        });
-        struct sigaction action {};
-        action.sa_handler = onSignal;
-        sigemptyset(&action.sa_mask);
-        action.sa_flags = SA_RESTART;
-        for (int signal : {SIGTERM, SIGINT, SIGHUP})
-            sigaction(signal, &action, nullptr);
-    } else {
-        std::perror("zelvaro: no signal handling, a signal will end Zelvaro without saving");
+    // Nothing covers the screen and nothing is read or written: the user reads why, then it ends.
+    if (choice.session == Session::Refused) {
+        onTerminate = [] { QCoreApplication::exit(1); };
+        zelvaro::qt::showRefusal(choice);
+        QApplication::exec();
+        return 1;
     }
+
+    std::unique_ptr<zelvaro::qt::FrameShell> shell;
+#ifdef ZELVARO_WAYLAND_FRAME
+    if (choice.session == Session::WaylandFrame) {
+        shell = zelvaro::wayland::createLayerShell();
+        if (!shell) return 1;
+    }
+#endif
+    zelvaro::qt::QtRuntime runtime(shell.get());
+    zelvaro::frmZelvaro frame(runtime);
+    // A signal ends the program as Escape does, margins saved.
+    onTerminate = [&frame] { frame.Unload(); };
     // The end of the session asks the application to save its work.
     QObject::connect(&app, &QGuiApplication::commitDataRequest, [&frame] { frame.Unload(); });
 
@@ -87,5 +118,6 @@ int main(int argc, char** argv) {
     const int status = frame.loaded() ? QApplication::exec() : 1;
     liveFrame = nullptr;
     liveRuntime = nullptr;
+    onTerminate = nullptr;
     return status;
 }

@@ -12,6 +12,7 @@
 
 #include "platform/qt/convert_qt.h"
 #include "platform/qt/dialog_qt.h"
+#include "platform/qt/frame_shell.h"
 #include "platform/qt/frame_window_qt.h"
 
 namespace zelvaro::qt {
@@ -53,7 +54,7 @@ double twipsPerPixel() {
     return 1440 / (dpi > 0 ? dpi : 96);
 }
 
-QtRuntime::QtRuntime() = default;
+QtRuntime::QtRuntime(FrameShell* shell) : shell_(shell) {}
 QtRuntime::~QtRuntime() {
     flushSettings();
 }
@@ -67,7 +68,7 @@ platform::ScreenMetrics QtRuntime::screen() const {
 
 std::unique_ptr<platform::FrameWindow>
 QtRuntime::createFrameWindow(platform::WindowEvents& events) {
-    return std::make_unique<QtFrameWindow>(*this, events);
+    return std::make_unique<QtFrameWindow>(*this, events, shell_);
 }
 
 std::unique_ptr<platform::Timer> QtRuntime::createTimer(std::chrono::milliseconds interval,
@@ -87,6 +88,7 @@ void QtRuntime::beep() {
 
 void QtRuntime::sleep(std::chrono::milliseconds duration) {
     QThread::msleep(static_cast<unsigned long>(duration.count()));
+    if (shell_) shell_->handlePendingEvents();
 }
 
 void QtRuntime::quit() {

@@ -1,4 +1,5 @@
-// The Qt runtime for Linux (X11): widgets, QRegion shapes, QTimer, QSettings in INI format.
+// The Qt runtime for Linux: widgets, QRegion shapes, QTimer, QSettings in INI format; on Wayland
+// with a shell that gives the frame its place above other windows.
 #pragma once
 
 #include <QRegion>
@@ -12,9 +13,12 @@ class QSettings;
 
 namespace zelvaro::qt {
 
+class FrameShell;
+
 class QtRuntime final : public platform::Runtime, public platform::Regions {
   public:
-    QtRuntime();
+    // shell: what places the frame where Qt alone cannot; none on X11.
+    explicit QtRuntime(FrameShell* shell = nullptr);
     QtRuntime(const QtRuntime&) = delete;
     QtRuntime& operator=(const QtRuntime&) = delete;
     ~QtRuntime();
@@ -54,6 +58,7 @@ class QtRuntime final : public platform::Runtime, public platform::Regions {
 
     std::unordered_map<platform::RegionHandle, QRegion> regions_;
     platform::RegionHandle nextRegion_ = 1;
+    FrameShell* shell_;
     std::unique_ptr<QSettings> settings_;
     bool reportedUnreadable_ = false;
     bool unsaved_ = false;
