@@ -33,6 +33,12 @@ xdotool mousemove 5 $((E2E_HEIGHT / 2))
 on_band=$(window_under_pointer)
 check "a band belongs to the frame" grep -qx "$on_band" <<<"$frame_windows"
 xdotool mousemove $((E2E_WIDTH / 2)) $((E2E_HEIGHT / 2))
+# Where the target can tell what a window beneath receives: a click there reaches it, and the
+# keys that follow still reach the frame.
+if declare -F target_click_in_hole >/dev/null; then
+    check "a click in the hole reaches the window beneath" \
+        target_click_in_hole $((E2E_WIDTH / 2)) $((E2E_HEIGHT / 2))
+fi
 
 xdotool key Right Right Right Down Down
 check "three Right and two Down move the edges to 23 and 52, glowing" \
@@ -79,7 +85,7 @@ check "a stored -7 is kept as it is" same_text "$(target_stored Horizontale)" -7
 check "an empty text is rewritten as the default" same_text "$(target_stored Verticale)" 50
 target_end
 
-if [ "$E2E_TARGET" = linux ]; then
+if [ "$E2E_TARGET" != windows ]; then
     for signal in TERM INT HUP; do
         target_clear_settings
         target_start

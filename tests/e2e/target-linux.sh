@@ -4,6 +4,8 @@
 : "${ZELVARO_BIN:?path to the zelvaro program}"
 
 E2E_TARGET=linux
+# The X server of the test, even from a Wayland session.
+unset WAYLAND_DISPLAY
 export XDG_CONFIG_HOME=$e2e_artifacts/config
 E2E_SETTINGS_FILE=$XDG_CONFIG_HOME/Zelvaro/Zelvaro.conf
 

@@ -1,0 +1,206 @@
+# The native program on a headless sway (wlroots), where it draws its frame as a layer-shell
+# surface, over a native Wayland window of the desktop's colour that logs what reaches it.
+# sway refuses to run as root: it and the program run as an unprivileged user.
+# The scenarios drive X tools; here they are stood in for by functions of the same names:
+# xdotool (keys through wtype, the pointer through wl-pointer, windows through swaymsg) and
+# import (screen reads through grim).
+# shellcheck shell=bash
+
+: "${E2E_WAYLAND_TOOLS:?folder of wl-pointer and wl-backdrop}"
+
+# The settings file and the shell's recorder as on X11; what differs follows.
+source "$(dirname "${BASH_SOURCE[0]}")/target-linux.sh"
+E2E_TARGET=wayland-sway
+E2E_UID=65534
+# The desktop's colour, without the '#', for the window under the frame.
+E2E_BACKDROP_RGB=${E2E_ROOT_COLOUR#\#}
+
+start_display() {
+    E2E_RUNTIME=$(mktemp -d /tmp/zelvaro-sway.XXXXXX)
+    chown "$E2E_UID:$E2E_UID" "$E2E_RUNTIME"
+    chmod 700 "$E2E_RUNTIME"
+    mkdir -p "$XDG_CONFIG_HOME"
+    chown "$E2E_UID:$E2E_UID" "$XDG_CONFIG_HOME"
+    cat >"$e2e_artifacts/sway.conf" <<EOF
+output HEADLESS-1 mode ${E2E_WIDTH}x${E2E_HEIGHT} position 0 0
+default_border none
+xwayland disable
+focus_follows_mouse no
+# The software cursor shows in screen reads: hidden once the pointer rests.
+seat * hide_cursor 100
+EOF
+    chmod 644 "$e2e_artifacts/sway.conf"
+    env -i PATH="$PATH" HOME="$E2E_RUNTIME" XDG_RUNTIME_DIR="$E2E_RUNTIME" \
+        WLR_BACKENDS=headless WLR_LIBINPUT_NO_DEVICES=1 WLR_RENDERER=pixman \
+        setpriv --reuid="$E2E_UID" --regid="$E2E_UID" --clear-groups \
+        sway -c "$e2e_artifacts/sway.conf" >"$e2e_artifacts/sway.log" 2>&1 &
+    E2E_SWAY_PID=$!
+    sway_ready() { compgen -G "$E2E_RUNTIME/sway-ipc.*.sock" >/dev/null && compgen -G "$E2E_RUNTIME/wayland-*.lock" >/dev/null; }
+    wait_for 15 sway_ready || { log "sway did not start (see sway.log)"; return 1; }
+    local lock
+    lock=$(compgen -G "$E2E_RUNTIME/wayland-*.lock" | head -n1)
+    export XDG_RUNTIME_DIR=$E2E_RUNTIME WAYLAND_DISPLAY
+    WAYLAND_DISPLAY=$(basename "$lock" .lock)
+    SWAYSOCK=$(compgen -G "$E2E_RUNTIME/sway-ipc.*.sock" | head -n1)
+    export SWAYSOCK
+    unset DISPLAY XDG_SESSION_TYPE XDG_CURRENT_DESKTOP
+    output_ready() { swaymsg -t get_outputs -r | jq -e ".[0].rect.width == $E2E_WIDTH" >/dev/null; }
+    wait_for 10 output_ready || { log "sway's output is not ${E2E_WIDTH}x${E2E_HEIGHT}"; return 1; }
+
+    setpriv --reuid="$E2E_UID" --regid="$E2E_UID" --clear-groups \
+        "$E2E_WAYLAND_TOOLS/wl-backdrop" "$E2E_BACKDROP_RGB" >"$e2e_artifacts/backdrop.log" 2>&1 &
+    E2E_BACKDROP_PID=$!
+    check "the window beneath shows the desktop colour" \
+        wait_pixel $((E2E_WIDTH / 2)) $((E2E_HEIGHT / 2)) 10 "$E2E_DESKTOP"
+
+    rm -f "$E2E_RUNTIME/pointer.in" "$E2E_RUNTIME/pointer.out"
+    mkfifo "$E2E_RUNTIME/pointer.in" "$E2E_RUNTIME/pointer.out"
+    "$E2E_WAYLAND_TOOLS/wl-pointer" "$E2E_WIDTH" "$E2E_HEIGHT" <"$E2E_RUNTIME/pointer.in" \
+        >"$E2E_RUNTIME/pointer.out" 2>>"$e2e_artifacts/pointer.log" &
+    E2E_POINTER_PID=$!
+    exec 7>"$E2E_RUNTIME/pointer.in" 8<"$E2E_RUNTIME/pointer.out"
+    local reply
+    read -r -t 10 reply <&8 && [ "$reply" = ready ] || { log "wl-pointer did not start"; return 1; }
+    log "compositor: sway, headless, $WAYLAND_DISPLAY"
+}
+
+stop_display() {
+    { exec 7>&- 8<&-; } 2>/dev/null || true
+    local pid
+    for pid in "${E2E_POINTER_PID:-}" "${E2E_BACKDROP_PID:-}" "${E2E_SWAY_PID:-}"; do
+        [ -n "$pid" ] && kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null || true
+    done
+    [ -n "${E2E_RUNTIME:-}" ] && rm -rf "$E2E_RUNTIME"
+    true
+}
+
+# One pointer command, answered once sway has handled it.
+E2E_POINTER_X=0 E2E_POINTER_Y=0
+pointer() {
+    local reply
+    printf '%s\n' "$*" >&7
+    read -r -t 5 reply <&8 && [ "$reply" = ok ] || { log "wl-pointer: $* -> ${reply:-no answer}"; return 1; }
+}
+
+# The xdotool commands the scenarios use: key, mousemove, click, mousedown, mouseup, chained as
+# xdotool chains them, and search --name.
+xdotool() {
+    while [ $# -gt 0 ]; do
+        case $1 in
+        key)
+            shift
+            local keys=()
+            while [ $# -gt 0 ] && ! [[ $1 =~ ^(key|mousemove|click|mousedown|mouseup)$ ]]; do
+                keys+=(-k "$1")
+                shift
+            done
+            # wtype's new keyboard drops keys typed before the program has its key map.
+            wtype -s 300 "${keys[@]}"
+            ;;
+        mousemove)
+            E2E_POINTER_X=$2 E2E_POINTER_Y=$3
+            pointer move "$2" "$3" || return 1
+            shift 3
+            ;;
+        click | mousedown | mouseup)
+            pointer "${1#mouse}" "$2" || return 1
+            # sway draws its cursor while a button is held, and screen reads show it: held, the
+            # pointer rests in the screen's far corner. The window pressed keeps the pointer
+            # until the release, as it would under the pointer.
+            if [ "$1" = mousedown ]; then
+                E2E_POINTER_X=$((E2E_WIDTH - 1)) E2E_POINTER_Y=$((E2E_HEIGHT - 1))
+                pointer move "$E2E_POINTER_X" "$E2E_POINTER_Y" || return 1
+            fi
+            shift 2
+            ;;
+        search)
+            [ "${2:-}" = --name ] || { log "xdotool stand-in: only search --name"; return 1; }
+            swaymsg -t get_tree -r |
+                jq -r --arg name "$3" '.. | objects | select(.type? == "con" or .type? == "floating_con")
+                    | select((.name // "") | test($name)) | .id'
+            return
+            ;;
+        *)
+            log "xdotool stand-in: $1 is not supported"
+            return 1
+            ;;
+        esac
+    done
+}
+
+# import -window root [-crop WxH+X+Y] [-depth 8] FILE|txt:-
+import() {
+    local crop='' out='' region=()
+    while [ $# -gt 0 ]; do
+        case $1 in
+        -window | -depth) shift 2 ;;
+        -crop) crop=$2 && shift 2 ;;
+        *) out=$1 && shift ;;
+        esac
+    done
+    if [[ $crop =~ ^([0-9]+)x([0-9]+)\+([0-9]+)\+([0-9]+)$ ]]; then
+        region=(-g "${BASH_REMATCH[3]},${BASH_REMATCH[4]} ${BASH_REMATCH[1]}x${BASH_REMATCH[2]}")
+    fi
+    if [ "$out" = txt:- ]; then
+        grim "${region[@]}" -t ppm - | convert ppm:- -depth 8 txt:-
+    else
+        grim -l 1 "${region[@]}" "$out"
+    fi
+}
+
+# The reds of pixel ($1,$2) until black, at most $3 seconds, as lib.sh's fade_reds; one pixel read
+# straight from grim's PPM (its header is 11 bytes), to sample the 25 ms shades often enough.
+fade_reds() {
+    local deadline=$((SECONDS + $3)) red last=''
+    while [ "$SECONDS" -lt "$deadline" ]; do
+        red=$(grim -g "$1,$2 1x1" -t ppm - | od -An -tu1 -j11 -N1)
+        red=${red// /}
+        [ "$red" = "$last" ] || printf '%s\n' "$red"
+        last=$red
+        [ "$red" = 0 ] && break
+    done
+}
+
+# The frame has no X window to name: the window under the pointer is the window beneath when it
+# says the pointer is over it, where the pointer is.
+window_under_pointer() {
+    backdrop_has_pointer() {
+        grep '^pointer' "$e2e_artifacts/backdrop.log" | tail -n1 |
+            grep -Eqx "pointer (enter|motion) $E2E_POINTER_X $E2E_POINTER_Y"
+    }
+    if wait_for 1 backdrop_has_pointer; then echo backdrop; else echo zelvaro-frame; fi
+}
+
+# A click at ($1,$2) reaches the window beneath: it logs the button there.
+target_click_in_hole() {
+    local before
+    before=$(grep -c '^button' "$e2e_artifacts/backdrop.log" || true)
+    xdotool mousemove "$1" "$2" click 1 || return 1
+    clicked() { [ "$(grep -c "^button 1 $1 $2\$" "$e2e_artifacts/backdrop.log")" -gt "$before" ]; }
+    wait_for 3 clicked "$1" "$2"
+}
+
+target_start() {
+    mkdir -p "$XDG_CONFIG_HOME/Zelvaro"
+    chown -R "$E2E_UID:$E2E_UID" "$XDG_CONFIG_HOME"
+    # setpriv and env replace themselves with the program: E2E_PID is the program.
+    setpriv --reuid="$E2E_UID" --regid="$E2E_UID" --clear-groups env HOME="$E2E_RUNTIME" \
+        "$ZELVARO_BIN" >>"$e2e_artifacts/program.log" 2>&1 &
+    E2E_PID=$!
+}
+
+target_windows() { echo zelvaro-frame; }
+
+# The recorder as on X11, writable by the program's user.
+eval "linux_$(declare -f target_record_shell)"
+target_record_shell() {
+    linux_target_record_shell "$@"
+    chmod 755 "$e2e_artifacts/bin"
+    chmod 666 "$1"
+}
+
+# The client area of a window named by its sway id: sway draws the title bar outside it.
+target_client_origin() {
+    swaymsg -t get_tree -r | jq -r --argjson id "$1" '.. | objects | select(.id? == $id)
+        | "\(.rect.x + .window_rect.x) \(.rect.y + .window_rect.y)"'
+}
