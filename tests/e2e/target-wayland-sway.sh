@@ -61,6 +61,8 @@ EOF
     exec 7>"$E2E_RUNTIME/pointer.in" 8<"$E2E_RUNTIME/pointer.out"
     local reply
     read -r -t 10 reply <&8 && [ "$reply" = ready ] || { log "wl-pointer did not start"; return 1; }
+    # sway gives the seat its pointer on the device's first motion: before any program starts.
+    pointer move 0 0 || return 1
     log "compositor: sway, headless, $WAYLAND_DISPLAY"
 }
 
