@@ -1,12 +1,15 @@
 # Debian/Ubuntu packages, and how to install the missing ones.
 # shellcheck shell=bash
 
-# The native program needs only the first line; the Windows build and its tests the rest.
-NATIVE_PACKAGES=(cmake ninja-build g++ qt6-base-dev fonts-dejavu-core)
+# The native program needs only the first lines (the second for its frame on Wayland compositors:
+# without them it builds, and refuses to start in a Wayland session); the Windows build and its
+# tests the rest.
+NATIVE_PACKAGES=(cmake ninja-build g++ qt6-base-dev fonts-dejavu-core
+    qt6-wayland qt6-base-private-dev libwayland-dev wayland-protocols)
 WINDOWS_PACKAGES=(g++-mingw-w64-x86-64 wine wine64)
 BUILD_PACKAGES=("${NATIVE_PACKAGES[@]}" "${WINDOWS_PACKAGES[@]}")
 TEST_PACKAGES=(libgtest-dev xvfb xdotool imagemagick x11-utils x11-xserver-utils openbox clang
-    libclang-rt-14-dev)
+    libclang-rt-14-dev sway grim wtype jq weston)
 
 install_packages() {
     local missing=()

@@ -67,7 +67,8 @@ SessionChoice chooseSession() {
     // Asked for by name: XWayland or an X server, as the user wants.
     if (qgetenv("QT_QPA_PLATFORM") == "xcb")
         return isSet("DISPLAY") ? SessionChoice{Session::X11, {}, {}} : SessionChoice{};
-    if (isSet("WAYLAND_DISPLAY") || qgetenv("XDG_SESSION_TYPE") == "wayland") return chooseWayland();
+    if (isSet("WAYLAND_DISPLAY") || qgetenv("XDG_SESSION_TYPE") == "wayland")
+        return chooseWayland();
     if (!isSet("DISPLAY")) return {};
     qputenv("QT_QPA_PLATFORM", "xcb");
     return {Session::X11, {}, {}};

@@ -159,7 +159,8 @@ const xdg_popup_listener LayerShell::popupListener = {
         [](void* data, xdg_popup*) {
             // A click outside the program: the compositor closed the menu, as Qt would have.
             auto* self = static_cast<LayerShell*>(data);
-            if (self->menu_) QMetaObject::invokeMethod(self->menu_, &QMenu::close, Qt::QueuedConnection);
+            if (self->menu_)
+                QMetaObject::invokeMethod(self->menu_, &QMenu::close, Qt::QueuedConnection);
         },
     .repositioned = [](void*, xdg_popup*, std::uint32_t) {},
 };
@@ -198,11 +199,10 @@ bool LayerShell::attachFrame(QWidget& frame, std::function<void()> closed) {
     layerSurface_.reset(zwlr_layer_shell_v1_get_layer_surface(
         layerShell_.get(), frameSurface_, nullptr, ZWLR_LAYER_SHELL_V1_LAYER_OVERLAY, kNamespace));
     zwlr_layer_surface_v1_add_listener(layerSurface_.get(), &layerSurfaceListener, this);
-    zwlr_layer_surface_v1_set_anchor(layerSurface_.get(),
-                                     ZWLR_LAYER_SURFACE_V1_ANCHOR_TOP |
-                                         ZWLR_LAYER_SURFACE_V1_ANCHOR_BOTTOM |
-                                         ZWLR_LAYER_SURFACE_V1_ANCHOR_LEFT |
-                                         ZWLR_LAYER_SURFACE_V1_ANCHOR_RIGHT);
+    zwlr_layer_surface_v1_set_anchor(layerSurface_.get(), ZWLR_LAYER_SURFACE_V1_ANCHOR_TOP |
+                                                              ZWLR_LAYER_SURFACE_V1_ANCHOR_BOTTOM |
+                                                              ZWLR_LAYER_SURFACE_V1_ANCHOR_LEFT |
+                                                              ZWLR_LAYER_SURFACE_V1_ANCHOR_RIGHT);
     // -1: windows stay where they are, under the frame, and the frame ignores panels.
     zwlr_layer_surface_v1_set_exclusive_zone(layerSurface_.get(), -1);
     interactivity_ = ZWLR_LAYER_SURFACE_V1_KEYBOARD_INTERACTIVITY_EXCLUSIVE;
@@ -293,11 +293,11 @@ bool LayerShell::attachPopup(QMenu& menu) {
     xdg_positioner_set_anchor_rect(positioner, placed.x(), placed.y(), 1, 1);
     xdg_positioner_set_anchor(positioner, XDG_POSITIONER_ANCHOR_TOP_LEFT);
     xdg_positioner_set_gravity(positioner, XDG_POSITIONER_GRAVITY_BOTTOM_RIGHT);
-    xdg_positioner_set_constraint_adjustment(
-        positioner, XDG_POSITIONER_CONSTRAINT_ADJUSTMENT_SLIDE_X |
-                        XDG_POSITIONER_CONSTRAINT_ADJUSTMENT_SLIDE_Y |
-                        XDG_POSITIONER_CONSTRAINT_ADJUSTMENT_FLIP_X |
-                        XDG_POSITIONER_CONSTRAINT_ADJUSTMENT_FLIP_Y);
+    xdg_positioner_set_constraint_adjustment(positioner,
+                                             XDG_POSITIONER_CONSTRAINT_ADJUSTMENT_SLIDE_X |
+                                                 XDG_POSITIONER_CONSTRAINT_ADJUSTMENT_SLIDE_Y |
+                                                 XDG_POSITIONER_CONSTRAINT_ADJUSTMENT_FLIP_X |
+                                                 XDG_POSITIONER_CONSTRAINT_ADJUSTMENT_FLIP_Y);
     popup_.reset(xdg_surface_get_popup(popupSurface_.get(), nullptr, positioner));
     xdg_positioner_destroy(positioner);
     xdg_popup_add_listener(popup_.get(), &popupListener, this);
@@ -326,8 +326,7 @@ void LayerShell::detachPopup() {
 } // namespace
 
 std::unique_ptr<qt::FrameShell> createLayerShell() {
-    auto* display =
-        static_cast<wl_display*>(native()->nativeResourceForIntegration("wl_display"));
+    auto* display = static_cast<wl_display*>(native()->nativeResourceForIntegration("wl_display"));
     if (!display) {
         complain("Qt n'est pas relié à un compositeur Wayland");
         return nullptr;

@@ -12,9 +12,9 @@
 
 #include "wlr-virtual-pointer-unstable-v1-client-protocol.h"
 
-static struct zwlr_virtual_pointer_manager_v1 *manager;
+static struct zwlr_virtual_pointer_manager_v1* manager;
 
-static void global(void *data, struct wl_registry *registry, uint32_t name, const char *interface,
+static void global(void* data, struct wl_registry* registry, uint32_t name, const char* interface,
                    uint32_t version) {
     (void)data;
     (void)version;
@@ -22,7 +22,7 @@ static void global(void *data, struct wl_registry *registry, uint32_t name, cons
         manager = wl_registry_bind(registry, name, &zwlr_virtual_pointer_manager_v1_interface, 1);
 }
 
-static void global_remove(void *data, struct wl_registry *registry, uint32_t name) {
+static void global_remove(void* data, struct wl_registry* registry, uint32_t name) {
     (void)data;
     (void)registry;
     (void)name;
@@ -38,32 +38,36 @@ static uint32_t now_ms(void) {
 
 static int button_code(int x_button) {
     switch (x_button) {
-    case 1: return BTN_LEFT;
-    case 2: return BTN_MIDDLE;
-    case 3: return BTN_RIGHT;
-    default: return -1;
+    case 1:
+        return BTN_LEFT;
+    case 2:
+        return BTN_MIDDLE;
+    case 3:
+        return BTN_RIGHT;
+    default:
+        return -1;
     }
 }
 
-int main(int argc, char **argv) {
+int main(int argc, char** argv) {
     if (argc != 3) {
         fprintf(stderr, "usage: wl-pointer WIDTH HEIGHT\n");
         return 2;
     }
     const uint32_t width = (uint32_t)atoi(argv[1]), height = (uint32_t)atoi(argv[2]);
-    struct wl_display *display = wl_display_connect(NULL);
+    struct wl_display* display = wl_display_connect(NULL);
     if (!display) {
         fprintf(stderr, "wl-pointer: no Wayland display\n");
         return 1;
     }
-    struct wl_registry *registry = wl_display_get_registry(display);
+    struct wl_registry* registry = wl_display_get_registry(display);
     wl_registry_add_listener(registry, &registry_listener, NULL);
     wl_display_roundtrip(display);
     if (!manager) {
         fprintf(stderr, "wl-pointer: the compositor offers no zwlr_virtual_pointer_manager_v1\n");
         return 1;
     }
-    struct zwlr_virtual_pointer_v1 *pointer =
+    struct zwlr_virtual_pointer_v1* pointer =
         zwlr_virtual_pointer_manager_v1_create_virtual_pointer(manager, NULL);
     setvbuf(stdout, NULL, _IOLBF, 0);
     printf("ready\n");
