@@ -100,8 +100,9 @@ void QtFrameWindow::show() {
     if (shell_) {
         // Before the first paint, which waits for the event loop.
         if (!shell_->attachFrame(*this, [this] { events_.onCloseRequest(); })) {
-            std::fprintf(stderr, "zelvaro: the frame cannot be placed above other windows; "
-                                 "Zelvaro ends without changing anything\n");
+            std::fprintf(stderr,
+                         "zelvaro: le cadre ne peut pas être placé au-dessus des fenêtres ; "
+                         "Zelvaro s'arrête sans rien modifier\n");
             std::_Exit(1); // nothing was shown or saved yet
         }
         setFocus(Qt::ActiveWindowFocusReason);
