@@ -130,8 +130,13 @@ void QtFrameWindow::setBackColour(platform::Colour colour) {
     // Every arrow step sets the glow again: a colour already shown needs no paint.
     if (colour == colour_) return;
     colour_ = colour;
-    // Painted and sent to the display now: the fade blocks the event loop between shades.
-    if (isVisible()) repaint();
+    if (!isVisible()) return;
+    // Painted and sent to the display now: the fade blocks the event loop between shades. With a
+    // shell, only the bands are redrawn: the compositor has nothing of the hole to redraw.
+    if (shell_)
+        repaint(shape_);
+    else
+        repaint();
 }
 
 void QtFrameWindow::setRegion(platform::RegionHandle region) {
