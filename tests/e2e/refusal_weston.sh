@@ -8,8 +8,11 @@ source "$here/lib.sh"
 source "$here/target-linux.sh"
 E2E_UID=65534
 
+# The program ends before its compositor does: Qt 6.4 can hang at exit when both go at once.
 stop_weston() {
-    [ -n "${E2E_PID:-}" ] && kill "$E2E_PID" 2>/dev/null || true
+    if [ -n "${E2E_PID:-}" ] && kill "$E2E_PID" 2>/dev/null; then
+        wait_exit "$E2E_PID" 5 || kill -KILL "$E2E_PID" 2>/dev/null || true
+    fi
     [ -n "${weston_pid:-}" ] && kill "$weston_pid" 2>/dev/null && wait "$weston_pid" 2>/dev/null || true
     [ -n "${runtime:-}" ] && rm -rf "$runtime"
     true

@@ -154,8 +154,9 @@ import() {
 # straight from grim's PPM (its header is 11 bytes), to sample the 25 ms shades often enough.
 fade_reds() {
     local deadline=$((SECONDS + $3)) red last=''
+    inside_screen "$1" "$2" 1 1 || { echo unreadable; return; }
     while [ "$SECONDS" -lt "$deadline" ]; do
-        red=$(grim -g "$1,$2 1x1" -t ppm - | od -An -tu1 -j11 -N1)
+        red=$(grim -g "$1,$2 1x1" -t ppm - | od -An -tu1 -j11 -N1) || { echo unreadable; return; }
         red=${red// /}
         [ "$red" = "$last" ] || printf '%s\n' "$red"
         last=$red
@@ -192,6 +193,12 @@ target_start() {
 }
 
 target_windows() { echo zelvaro-frame; }
+
+# The program ends before its compositor does: Qt 6.4 can hang at exit when both go at once.
+target_kill() {
+    [ -n "${E2E_PID:-}" ] && kill "$E2E_PID" 2>/dev/null || return 0
+    wait_exit "$E2E_PID" 5 || kill -KILL "$E2E_PID" 2>/dev/null || true
+}
 
 # The recorder as on X11, writable by the program's user.
 eval "linux_$(declare -f target_record_shell)"
