@@ -4,6 +4,7 @@
 #include "frame/shape.h"
 #include "menu/popup_form.h"
 #include "platform/conversions.h"
+#include "screens/screen_frames.h"
 
 namespace zelvaro {
 
@@ -19,12 +20,21 @@ std::int32_t pixels(double twips, double twipsPerPixel) {
 
 frmZelvaro::frmZelvaro(platform::Runtime& runtime) : runtime_(runtime) {}
 
+frmZelvaro::frmZelvaro(platform::Runtime& runtime, ScreenFrames& owner, platform::Screen screen,
+                       margins::Pair margins)
+    : runtime_(runtime), owner_(&owner), screen_(std::move(screen)), usesProgramMargins_(false),
+      own_(margins) {
+    useProgramMargins(screen_.primary);
+}
+
 frmZelvaro::~frmZelvaro() = default;
 
 void frmZelvaro::Load() {
     if (loaded()) return;
+    // The only frame covers the primary screen as it is when it loads.
+    if (!owner_) screen_ = platform::primaryOf(runtime_.screens());
     tmrMinuterie_ = runtime_.createTimer(fade::kDelay, [this] { tmrMinuterie_Timer(); });
-    window_ = runtime_.createFrameWindow(*this);
+    window_ = runtime_.createFrameWindow(*this, screen_);
     if (!window_) return; // the runtime has told the user why
     loaded_ = true;
     Form_Load();
@@ -32,29 +42,37 @@ void frmZelvaro::Load() {
 
 void frmZelvaro::Unload() {
     if (!loaded()) return;
+    if (owner_) return owner_->Unload();
     bool cancel = false;
     Form_Unload(cancel);
     if (cancel) return;
-    loaded_ = false;
-    tmrMinuterie_->setEnabled(false);
-    window_->close();
+    closeWindow();
     runtime_.quit();
 }
 
+void frmZelvaro::closeWindow() {
+    if (!loaded()) return;
+    loaded_ = false;
+    tmrMinuterie_->setEnabled(false);
+    window_->close();
+}
+
 void frmZelvaro::Form_Load() {
-    window_->show();
+    // Only the frame that takes the keyboard is activated; the others are shown by the placement.
+    if (hasKeyboard()) window_->show();
 
     // Placed with the screen's own factor, so the window covers the screen at any scaling.
-    const platform::ScreenMetrics screen = runtime_.screen();
+    const platform::ScreenMetrics screen = metrics();
     const platform::TwipsRect bounds = window_->geometry();
     window_->placeTopmost(
         pixels(bounds.left, screen.twipsPerPixelX), pixels(bounds.top, screen.twipsPerPixelY),
         pixels(bounds.width, screen.twipsPerPixelX), pixels(bounds.height, screen.twipsPerPixelY));
 
-    margins::load(runtime_);
+    // A frame of several was given its margins by its owner, which reads the store for them all.
+    if (!owner_) margins::load(runtime_);
     limits_ = margins::computeLimits(screen);
     modRégions::AppliquerMarges(*this);
-    tmrMinuterie_->setEnabled(true);
+    if (hasKeyboard()) tmrMinuterie_->setEnabled(true);
 }
 
 void frmZelvaro::Form_KeyDown(std::int16_t KeyCode, std::int16_t /*Shift*/) {
@@ -64,16 +82,16 @@ void frmZelvaro::Form_KeyDown(std::int16_t KeyCode, std::int16_t /*Shift*/) {
         Unload();
         return;
     case platform::keys::Left:
-        changed = margins::decreaseHorizontal();
+        changed = margins::decrease(horizontal());
         break;
     case platform::keys::Up:
-        changed = margins::decreaseVertical();
+        changed = margins::decrease(vertical());
         break;
     case platform::keys::Right:
-        changed = margins::increaseHorizontal(limits_);
+        changed = margins::increase(horizontal(), limits_.MaxHorizontale);
         break;
     case platform::keys::Down:
-        changed = margins::increaseVertical(limits_);
+        changed = margins::increase(vertical(), limits_.MaxVerticale);
         break;
     default:
         runtime_.beep();
@@ -89,12 +107,15 @@ void frmZelvaro::Form_KeyUp(std::int16_t /*KeyCode*/, std::int16_t /*Shift*/) {
 
 void frmZelvaro::Form_MouseDown(std::int16_t Button, std::int16_t /*Shift*/, double /*X*/,
                                 double /*Y*/) {
+    // Any click on a band gives this frame the keyboard.
+    if (owner_) owner_->clicked(*this);
     if (Button != platform::buttons::Right) return;
     frmPopup& menu = popup();
     menu.Load();
-    // The chosen command runs before the menu's form goes; quitting may unload it first.
-    if (const auto chosen = window_->popupMenu(frmPopup::kItems, frmPopup::kDefaultItem))
-        menu.click(*chosen);
+    // The chosen command runs before the menu's form goes; quitting may unload it first. A frame
+    // whose screen went while its menu was open runs nothing.
+    if (const auto chosen = window_->popupMenu(menu.items(), menu.defaultItem()))
+        if (loaded()) menu.click(*chosen);
     menu.Unload();
 }
 
@@ -109,7 +130,10 @@ frmAPropos& frmZelvaro::aPropos() {
 }
 
 void frmZelvaro::Form_Unload(bool& /*Cancel*/) {
-    margins::save(runtime_);
+    if (owner_)
+        owner_->save();
+    else
+        margins::save(runtime_);
 }
 
 void frmZelvaro::tmrMinuterie_Timer() {
@@ -120,31 +144,80 @@ void frmZelvaro::tmrMinuterie_Timer() {
     }
 }
 
+bool frmZelvaro::hasKeyboard() const {
+    return !owner_ || owner_->keyboardFrame() == this;
+}
+
+void frmZelvaro::keyboardMoved(bool here) {
+    if (!loaded()) return;
+    if (here) {
+        window_->show();
+        window_->setBackColour(modRégions::kGlowColour);
+        tmrMinuterie_->setEnabled(true);
+    } else {
+        tmrMinuterie_->setEnabled(false);
+        window_->setBackColour(modRégions::kBlack);
+    }
+}
+
+void frmZelvaro::useProgramMargins(bool use) {
+    if (use == usesProgramMargins_) return;
+    if (use) {
+        margins::MargeHorizontale = own_.horizontal;
+        margins::MargeVerticale = own_.vertical;
+    } else {
+        own_ = {margins::MargeHorizontale, margins::MargeVerticale};
+    }
+    usesProgramMargins_ = use;
+}
+
+// Keys go to the frame that has the keyboard, whichever window the system gave them to.
 void frmZelvaro::onKeyDown(std::int16_t keyCode, std::int16_t shift) {
+    if (owner_) return owner_->keyDown(keyCode, shift);
     if (loaded()) Form_KeyDown(keyCode, shift);
 }
 void frmZelvaro::onKeyUp(std::int16_t keyCode, std::int16_t shift) {
+    if (owner_) return owner_->keyUp(keyCode, shift);
     Form_KeyUp(keyCode, shift);
 }
 void frmZelvaro::onMouseDown(std::int16_t button, std::int16_t shift, double x, double y) {
-    if (loaded()) Form_MouseDown(button, shift, x, y);
+    if (!loaded()) return;
+    if (owner_) {
+        const auto busy = owner_->busy();
+        if (!owner_->modal()) Form_MouseDown(button, shift, x, y);
+        return;
+    }
+    Form_MouseDown(button, shift, x, y);
 }
 void frmZelvaro::onCloseRequest() {
     Unload();
 }
 
 void frmZelvaro::onDisplayChange() {
+    if (owner_) return owner_->screensChanged();
+    if (loaded()) {
+        screen_ = platform::primaryOf(runtime_.screens());
+        refitToScreen();
+    }
+}
+
+void frmZelvaro::setScreen(const platform::Screen& screen) {
+    if (screen == screen_) return;
+    screen_ = screen;
+    useProgramMargins(screen_.primary);
     if (loaded()) refitToScreen();
 }
 
 void frmZelvaro::refitToScreen() {
-    const platform::ScreenMetrics screen = runtime_.screen();
-    window_->placeTopmost(0, 0, pixels(screen.widthTwips, screen.twipsPerPixelX),
+    window_->setScreen(screen_);
+    const platform::ScreenMetrics screen = metrics();
+    window_->placeTopmost(screen_.bounds.left, screen_.bounds.top,
+                          pixels(screen.widthTwips, screen.twipsPerPixelX),
                           pixels(screen.heightTwips, screen.twipsPerPixelY));
     limits_ = margins::computeLimits(screen);
     // As at start-up: the new frame glows, then fades.
     modRégions::AppliquerMarges(*this);
-    tmrMinuterie_->setEnabled(true);
+    if (hasKeyboard()) tmrMinuterie_->setEnabled(true);
 }
 
 } // namespace zelvaro

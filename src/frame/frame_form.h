@@ -1,5 +1,7 @@
-// The startup form: the full-screen frame that takes the arrow keys, Escape and the right click,
-// glows while adjusted, fades back to black, and saves the margins when it closes.
+// The frame form: a frame over one whole screen that takes the arrow keys, Escape and the right
+// click, glows while adjusted, fades back to black, and saves the margins when it closes. On its
+// own it covers the primary screen with the program-wide margins; with several screens,
+// ScreenFrames owns one per checked screen and decides what concerns them all.
 #pragma once
 
 #include <chrono>
@@ -13,6 +15,7 @@ namespace zelvaro {
 
 class frmAPropos;
 class frmPopup;
+class ScreenFrames;
 
 namespace fade {
 using namespace std::chrono_literals;
@@ -25,7 +28,11 @@ inline constexpr std::chrono::milliseconds kShadePause = 25ms;
 
 class frmZelvaro final : private platform::WindowEvents {
   public:
+    // The only frame, on the primary screen.
     explicit frmZelvaro(platform::Runtime& runtime);
+    // One of the frames of the owner, on this screen, starting with these margins.
+    frmZelvaro(platform::Runtime& runtime, ScreenFrames& owner, platform::Screen screen,
+               margins::Pair margins);
     frmZelvaro(const frmZelvaro&) = delete;
     frmZelvaro& operator=(const frmZelvaro&) = delete;
     ~frmZelvaro();
@@ -33,8 +40,10 @@ class frmZelvaro final : private platform::WindowEvents {
     // Creates the window and runs Form_Load; loading a loaded form does nothing.
     void Load();
     // Runs Form_Unload and, unless it cancels, closes the window and ends the program; unloading a
-    // form that is not loaded does nothing.
+    // form that is not loaded does nothing. With an owner, the owner unloads every frame.
     void Unload();
+    // Closes the window without ending the program: its screen went away or was unchecked.
+    void closeWindow();
     bool loaded() const { return loaded_; }
 
     void Form_Load();
@@ -45,6 +54,26 @@ class frmZelvaro final : private platform::WindowEvents {
     void tmrMinuterie_Timer();
     // The screen changed under the frame: cover it again, with limits for its new size.
     void refitToScreen();
+    // The frame moves to this screen's new size, place or density.
+    void setScreen(const platform::Screen& screen);
+    const platform::Screen& screen() const { return screen_; }
+    platform::ScreenMetrics metrics() const { return platform::metricsOf(screen_); }
+
+    // The margins this frame shows: the program-wide pair on the primary screen.
+    std::int32_t& horizontal() {
+        return usesProgramMargins_ ? margins::MargeHorizontale : own_.horizontal;
+    }
+    std::int32_t& vertical() {
+        return usesProgramMargins_ ? margins::MargeVerticale : own_.vertical;
+    }
+    margins::Pair pair() { return {horizontal(), vertical()}; }
+    // Moves this frame's margins into the program-wide pair, or out of it into its own.
+    void useProgramMargins(bool use);
+    // Only the frame that takes the arrow keys glows.
+    bool hasKeyboard() const;
+    // The keyboard came to this frame (it glows, then fades) or left it (it turns black).
+    void keyboardMoved(bool here);
+    ScreenFrames* owner() { return owner_; }
 
     platform::Runtime& runtime() { return runtime_; }
     // From the first load on; after an unload the window is closed but the object stays, since
@@ -64,6 +93,10 @@ class frmZelvaro final : private platform::WindowEvents {
     void onDisplayChange() override;
 
     platform::Runtime& runtime_;
+    ScreenFrames* owner_ = nullptr;
+    platform::Screen screen_;
+    bool usesProgramMargins_ = true;
+    margins::Pair own_;
     std::unique_ptr<platform::FrameWindow> window_;
     std::unique_ptr<platform::Timer> tmrMinuterie_;
     margins::Limits limits_;

@@ -1,8 +1,11 @@
-// The two frame thicknesses, program-wide by design: the key handler and the menu's reset change
-// them, the shape reads them, and the frame window loads and saves them.
+// The two frame thicknesses. The primary screen's frame keeps them in the program-wide pair: the
+// key handler and the menu's reset change them, the shape reads them, and the frame window loads
+// and saves them. A frame on any other screen keeps a pair of its own, stored under keys named
+// after its screen.
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 #include "platform/runtime.h"
@@ -18,29 +21,51 @@ inline constexpr std::u16string_view kApplication = u"Zelvaro";
 inline constexpr std::u16string_view kSection = u"Config";
 inline constexpr std::u16string_view kHorizontalKey = u"Horizontale";
 inline constexpr std::u16string_view kVerticalKey = u"Verticale";
+// Other screens' keys: the primary's key, this separator, the screen's key token.
+inline constexpr char16_t kScreenKeySeparator = u'.';
 
 // Width of the left and right bands, and height of the top and bottom bands, in pixels.
 extern std::int32_t MargeHorizontale;
 extern std::int32_t MargeVerticale;
+
+struct Pair {
+    std::int32_t horizontal = kDefaultHorizontal;
+    std::int32_t vertical = kDefaultVertical;
+    friend bool operator==(const Pair&, const Pair&) = default;
+};
+
+struct Keys {
+    std::u16string horizontal, vertical;
+};
 
 struct Limits {
     std::int32_t MaxHorizontale = 0;
     std::int32_t MaxVerticale = 0;
 };
 
-// Reads both margins; an absent key, or one whose text is not a 32-bit number, gives the default.
+// A screen identity as a fragment of a settings key, valid in the registry and in an INI file:
+// ASCII letters, digits, '-' and '.' stand as they are; every other UTF-8 byte, '_' included,
+// becomes '_' and two upper-case hex digits. Distinct identities give distinct tokens.
+std::u16string keyToken(std::u16string_view identity);
+// "Horizontale" and "Verticale": the primary screen's.
+Keys primaryKeys();
+// "Horizontale.<token>" and "Verticale.<token>".
+Keys screenKeys(std::u16string_view token);
+
+// Reads a pair; an absent key, or one whose text is not a 32-bit number, gives the default.
+Pair load(platform::Runtime& runtime, const Keys& keys);
+// Writes a pair as decimal text.
+void save(platform::Runtime& runtime, const Keys& keys, const Pair& pair);
+// The program-wide pair, under the primary keys.
 void load(platform::Runtime& runtime);
-// Writes both margins as decimal text.
 void save(platform::Runtime& runtime);
 // The largest margins that still leave a hole of one to three pixels on this screen.
 Limits computeLimits(const platform::ScreenMetrics& screen);
 
 // Each step reports whether the margin changed; a step past its bound does nothing.
-bool decreaseHorizontal();
-bool decreaseVertical();
-bool increaseHorizontal(const Limits& limits);
-bool increaseVertical(const Limits& limits);
+bool decrease(std::int32_t& margin);
+bool increase(std::int32_t& margin, std::int32_t limit);
 
-void reset();
+void reset(std::int32_t& horizontal, std::int32_t& vertical);
 
 } // namespace zelvaro::margins

@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include "frame/frame_form.h"
-#include "frame/margins.h"
 #include "platform/conversions.h"
 
 namespace zelvaro::modRégions {
@@ -31,9 +30,10 @@ platform::PixelRect innerRectangle(std::int32_t width, std::int32_t height, std:
 void AppliquerMarges(frmZelvaro& form) {
     form.tmrMinuterie().setEnabled(false);
     platform::FrameWindow& window = form.window();
-    window.setBackColour(kGlowColour);
+    // Of several frames only the one that takes the keyboard glows; the others stay black.
+    window.setBackColour(form.hasKeyboard() ? kGlowColour : kBlack);
 
-    const platform::ScreenMetrics screen = form.runtime().screen();
+    const platform::ScreenMetrics screen = form.metrics();
     const platform::TwipsRect size = window.geometry();
     const std::int32_t w = toPixels(size.width, screen.twipsPerPixelX);
     const std::int32_t h = toPixels(size.height, screen.twipsPerPixelY);
@@ -42,8 +42,8 @@ void AppliquerMarges(frmZelvaro& form) {
     platform::OwnedRegion frame(regions, {0, 0, w, h});
     {
         const platform::OwnedRegion whole(regions, {0, 0, w, h});
-        const platform::OwnedRegion hole(
-            regions, innerRectangle(w, h, margins::MargeHorizontale, margins::MargeVerticale));
+        const platform::OwnedRegion hole(regions,
+                                         innerRectangle(w, h, form.horizontal(), form.vertical()));
         regions.combineDifference(frame.get(), whole.get(), hole.get());
     }
     window.setRegion(frame.release());

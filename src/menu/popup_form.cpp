@@ -4,10 +4,44 @@
 #include "frame/frame_form.h"
 #include "frame/margins.h"
 #include "frame/shape.h"
+#include "platform/conversions.h"
+#include "screens/screen_frames.h"
 
 namespace zelvaro {
 
-void frmPopup::click(std::size_t item) {
+std::u16string frmPopup::screenCaption(std::size_t number, const platform::Screen& screen) {
+    std::u16string caption = u"&" + platform::decimalText(static_cast<std::int64_t>(number));
+    caption += u" : " + platform::decimalText(screen.bounds.right - screen.bounds.left);
+    caption += u" × " + platform::decimalText(screen.bounds.bottom - screen.bounds.top);
+    if (screen.primary) caption += u" (principal)";
+    return caption;
+}
+
+void frmPopup::Load() {
+    loaded_ = true;
+    items_.assign(kItems.begin(), kItems.end());
+    const ScreenFrames* owner = frame_.owner();
+    if (!owner || owner->screens().size() < 2) return;
+    const auto& screens = owner->screens();
+    captions_.clear();
+    screenItems_.clear();
+    // Captions first: the items point into them.
+    for (std::size_t i = 0; i < screens.size(); ++i)
+        captions_.push_back(screenCaption(i + 1, screens[i]));
+    for (std::size_t i = 0; i < screens.size(); ++i)
+        screenItems_.push_back({captions_[i], false, true, owner->hasFrame(i)});
+    platform::MenuItem submenu = kScreensItem;
+    submenu.submenu = screenItems_;
+    items_.insert(items_.begin() + mnuPopupÉcrans, {submenu, kItems[mnuPopupSep2]});
+}
+
+void frmPopup::click(const platform::MenuChoice& choice) {
+    std::size_t item = choice.item;
+    if (items_.size() > kItems.size()) {
+        if (item == mnuPopupÉcrans && choice.subItem) mnuPopupÉcran_Click(*choice.subItem);
+        if (item == mnuPopupÉcrans || item == mnuPopupSep3) return;
+        if (item > mnuPopupSep3) item -= 2;
+    }
     switch (item) {
     case mnuPopupAProposDe:
         mnuPopupAProposDe_Click();
@@ -24,11 +58,16 @@ void frmPopup::click(std::size_t item) {
 }
 
 void frmPopup::mnuPopupAProposDe_Click() {
+    if (ScreenFrames* owner = frame_.owner()) {
+        const auto modal = owner->modalShown();
+        frame_.aPropos().Show();
+        return;
+    }
     frame_.aPropos().Show();
 }
 
 void frmPopup::mnuPopupRéinitialiser_Click() {
-    margins::reset();
+    margins::reset(frame_.horizontal(), frame_.vertical());
     modRégions::AppliquerMarges(frame_);
     frame_.tmrMinuterie().setEnabled(true);
 }
@@ -36,6 +75,10 @@ void frmPopup::mnuPopupRéinitialiser_Click() {
 void frmPopup::mnuPopupQuitter_Click() {
     Unload();
     frame_.Unload();
+}
+
+void frmPopup::mnuPopupÉcran_Click(std::size_t screen) {
+    if (ScreenFrames* owner = frame_.owner()) owner->toggle(screen);
 }
 
 } // namespace zelvaro

@@ -12,6 +12,7 @@
 #include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 namespace zelvaro::platform {
 
@@ -68,10 +69,25 @@ struct PixelRect {
     friend bool operator==(const PixelRect&, const PixelRect&) = default;
 };
 
-// One entry of a context menu; "&" marks the access key of its caption.
+// One entry of a context menu; "&" marks the access key of its caption. An entry with a submenu
+// opens it instead of being chosen.
 struct MenuItem {
     std::u16string_view caption;
     bool separator = false;
+    // A check item shows whether it is checked.
+    bool checkable = false;
+    bool checked = false;
+    std::span<const MenuItem> submenu{};
+};
+
+// The item chosen in a menu: its index among the menu's items and, for an item of a submenu,
+// its index within that submenu.
+struct MenuChoice {
+    MenuChoice(std::size_t item, std::optional<std::size_t> subItem = std::nullopt)
+        : item(item), subItem(subItem) {}
+    std::size_t item;
+    std::optional<std::size_t> subItem;
+    friend bool operator==(const MenuChoice&, const MenuChoice&) = default;
 };
 
 // The pictures the program ships.
@@ -84,6 +100,30 @@ struct ScreenMetrics {
     double widthTwips = 0, heightTwips = 0;
     double twipsPerPixelX = 15, twipsPerPixelY = 15;
 };
+
+// One display as the system lists it.
+struct Screen {
+    // Stays the same across runs and when the display is unplugged and plugged back in.
+    std::u16string identity;
+    // Pixels of the virtual desktop, whose origin is the primary screen's top-left corner.
+    PixelRect bounds;
+    bool primary = false;
+    double twipsPerPixelX = 15, twipsPerPixelY = 15;
+    friend bool operator==(const Screen&, const Screen&) = default;
+};
+
+inline ScreenMetrics metricsOf(const Screen& screen) {
+    return {(screen.bounds.right - screen.bounds.left) * screen.twipsPerPixelX,
+            (screen.bounds.bottom - screen.bounds.top) * screen.twipsPerPixelY,
+            screen.twipsPerPixelX, screen.twipsPerPixelY};
+}
+
+// The primary screen of a list, or the first one when the system names none.
+inline const Screen& primaryOf(const std::vector<Screen>& screens) {
+    for (const Screen& screen : screens)
+        if (screen.primary) return screen;
+    return screens.front();
+}
 
 // An opaque platform region. The frame window owns the one it is given; every other one is
 // destroyed by whoever created it (see OwnedRegion).
@@ -137,7 +177,7 @@ class WindowEvents {
                              double yTwips) = 0;
     // The system or the user asked the window to close (close box, end of the session…).
     virtual void onCloseRequest() = 0;
-    // The screen's size or density changed.
+    // A screen came or went, or one's size, place, density or primary flag changed.
     virtual void onDisplayChange() = 0;
 
   protected:
@@ -150,7 +190,11 @@ class FrameWindow {
     virtual ~FrameWindow() = default;
     // Visible and active, so that it holds the keyboard focus.
     virtual void show() = 0;
+    // In twips at the density of the screen the window covers.
     virtual TwipsRect geometry() const = 0;
+    // The screen the window covers from now on: its density converts pixels to twips, and where
+    // windows are bound to an output, the window moves to that screen's output.
+    virtual void setScreen(const Screen& screen) = 0;
     // Above all other windows, at this pixel placement, shown, without activating it.
     virtual void placeTopmost(std::int32_t x, std::int32_t y, std::int32_t width,
                               std::int32_t height) = 0;
@@ -160,9 +204,9 @@ class FrameWindow {
     // The window takes ownership of the region and releases the one it had.
     virtual void setRegion(RegionHandle region) = 0;
     // Pops up a menu at the mouse pointer, the default item in bold, and waits until it closes:
-    // the index of the chosen item, or nothing when it was dismissed.
-    virtual std::optional<std::size_t> popupMenu(std::span<const MenuItem> items,
-                                                 std::size_t defaultItem) = 0;
+    // the chosen item, or nothing when it was dismissed.
+    virtual std::optional<MenuChoice> popupMenu(std::span<const MenuItem> items,
+                                                std::size_t defaultItem) = 0;
     // Destroys the native window; its events stop.
     virtual void close() = 0;
 };
@@ -231,9 +275,15 @@ class DialogWindow {
 
 class Runtime {
   public:
-    virtual ScreenMetrics screen() const = 0;
+    // Every screen, in the system's order; never empty.
+    virtual std::vector<Screen> screens() const = 0;
+    // The primary screen's size and density.
+    ScreenMetrics screen() const { return metricsOf(primaryOf(screens())); }
     virtual Regions& regions() = 0;
-    virtual std::unique_ptr<FrameWindow> createFrameWindow(WindowEvents& events) = 0;
+    // A frame window covering the given screen, not shown yet; nothing on failure, after telling
+    // the user.
+    virtual std::unique_ptr<FrameWindow> createFrameWindow(WindowEvents& events,
+                                                           const Screen& screen) = 0;
     virtual std::unique_ptr<Timer> createTimer(std::chrono::milliseconds interval,
                                                std::function<void()> onTick) = 0;
     virtual std::unique_ptr<DialogWindow>

@@ -40,45 +40,45 @@ TEST(MarginLimits, DoNotDependOnTheScreenScaling) {
 TEST(MarginSteps, StopAtTwoAndAtTheLimit) {
     const margins::Limits limits{511, 383};
     MargeHorizontale = 3;
-    EXPECT_TRUE(margins::decreaseHorizontal());
+    EXPECT_TRUE(margins::decrease(MargeHorizontale));
     EXPECT_EQ(MargeHorizontale, 2);
-    EXPECT_FALSE(margins::decreaseHorizontal());
+    EXPECT_FALSE(margins::decrease(MargeHorizontale));
     EXPECT_EQ(MargeHorizontale, 2);
 
     MargeVerticale = 382;
-    EXPECT_TRUE(margins::increaseVertical(limits));
+    EXPECT_TRUE(margins::increase(MargeVerticale, limits.MaxVerticale));
     EXPECT_EQ(MargeVerticale, 383);
-    EXPECT_FALSE(margins::increaseVertical(limits));
+    EXPECT_FALSE(margins::increase(MargeVerticale, limits.MaxVerticale));
     EXPECT_EQ(MargeVerticale, 383);
 
     MargeHorizontale = 510;
-    EXPECT_TRUE(margins::increaseHorizontal(limits));
-    EXPECT_FALSE(margins::increaseHorizontal(limits));
+    EXPECT_TRUE(margins::increase(MargeHorizontale, limits.MaxHorizontale));
+    EXPECT_FALSE(margins::increase(MargeHorizontale, limits.MaxHorizontale));
     MargeVerticale = 3;
-    EXPECT_TRUE(margins::decreaseVertical());
-    EXPECT_FALSE(margins::decreaseVertical());
+    EXPECT_TRUE(margins::decrease(MargeVerticale));
+    EXPECT_FALSE(margins::decrease(MargeVerticale));
 }
 
 TEST(MarginSteps, LoadedValuesBeyondTheBoundsAreKeptButOnlyStepBackTowardsThem) {
     const margins::Limits limits{511, 383};
     MargeHorizontale = 5000;
-    EXPECT_FALSE(margins::increaseHorizontal(limits));
-    EXPECT_TRUE(margins::decreaseHorizontal());
+    EXPECT_FALSE(margins::increase(MargeHorizontale, limits.MaxHorizontale));
+    EXPECT_TRUE(margins::decrease(MargeHorizontale));
     EXPECT_EQ(MargeHorizontale, 4999);
 
     MargeVerticale = -7;
-    EXPECT_FALSE(margins::decreaseVertical());
-    EXPECT_TRUE(margins::increaseVertical(limits));
+    EXPECT_FALSE(margins::decrease(MargeVerticale));
+    EXPECT_TRUE(margins::increase(MargeVerticale, limits.MaxVerticale));
     EXPECT_EQ(MargeVerticale, -6);
 
     MargeHorizontale = std::numeric_limits<std::int32_t>::max();
-    EXPECT_FALSE(margins::increaseHorizontal({std::numeric_limits<std::int32_t>::max(), 0}));
+    EXPECT_FALSE(margins::increase(MargeHorizontale, std::numeric_limits<std::int32_t>::max()));
 }
 
 TEST(MarginReset, GivesTheDefaultsEvenAboveTheLimits) {
     MargeHorizontale = 3;
     MargeVerticale = 44;
-    margins::reset();
+    margins::reset(MargeHorizontale, MargeVerticale);
     EXPECT_EQ(MargeHorizontale, 20);
     EXPECT_EQ(MargeVerticale, 50);
 }

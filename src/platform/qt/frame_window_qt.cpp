@@ -54,7 +54,8 @@ std::int16_t virtualKey(int key) {
     }
 }
 
-QtFrameWindow::QtFrameWindow(QtRuntime& runtime, platform::WindowEvents& events, FrameShell* shell)
+QtFrameWindow::QtFrameWindow(QtRuntime& runtime, platform::WindowEvents& events,
+                             const platform::Screen& screen, FrameShell* shell)
     : QWidget(nullptr,
               Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::BypassWindowManagerHint),
       runtime_(runtime), events_(events), shell_(shell) {
@@ -67,21 +68,21 @@ QtFrameWindow::QtFrameWindow(QtRuntime& runtime, platform::WindowEvents& events,
         winId(); // the native window now, so that the first shape reaches it
     }
     setFocusPolicy(Qt::StrongFocus);
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) setGeometry(screen->geometry());
-    // A new resolution or density, or another primary screen: the frame fits itself again.
-    const auto follow = [this](QScreen* screen) {
-        if (!screen) return;
-        connect(screen, &QScreen::geometryChanged, this, [this] { events_.onDisplayChange(); });
-        connect(screen, &QScreen::logicalDotsPerInchChanged, this,
-                [this] { events_.onDisplayChange(); });
-    };
-    follow(QGuiApplication::primaryScreen());
-    connect(qGuiApp, &QGuiApplication::primaryScreenChanged, this, [this, follow](QScreen* screen) {
-        follow(screen);
-        events_.onDisplayChange();
-    });
+    setScreen(screen);
+    runtime_.addFrameWindow(this);
     // Nothing shows until the first shape is set, so the screen never flashes whole.
     setShape({});
+}
+
+QtFrameWindow::~QtFrameWindow() {
+    runtime_.removeFrameWindow(this);
+}
+
+void QtFrameWindow::setScreen(const platform::Screen& screen) {
+    twipsPerPixel_ = screen.twipsPerPixelX;
+    if (QScreen* native = QtRuntime::qscreen(screen.identity)) QWidget::setScreen(native);
+    const platform::PixelRect& b = screen.bounds;
+    setGeometry(b.left, b.top, b.right - b.left, b.bottom - b.top);
 }
 
 void QtFrameWindow::setShape(const QRegion& shape) {
@@ -114,7 +115,7 @@ void QtFrameWindow::show() {
 }
 
 platform::TwipsRect QtFrameWindow::geometry() const {
-    const double perPixel = twipsPerPixel();
+    const double perPixel = twipsPerPixel_;
     const QRect r = QWidget::geometry();
     return {r.x() * perPixel, r.y() * perPixel, r.width() * perPixel, r.height() * perPixel};
 }
@@ -143,22 +144,51 @@ void QtFrameWindow::setRegion(platform::RegionHandle region) {
     setShape(runtime_.takeRegion(region));
 }
 
-std::optional<std::size_t> QtFrameWindow::popupMenu(std::span<const platform::MenuItem> items,
-                                                    std::size_t defaultItem) {
-    QMenu menu(this);
-    std::vector<QAction*> actions;
+namespace {
+
+// The items as actions of the menu, with their submenus, in the same order.
+QList<QAction*> addItems(QMenu& menu, std::span<const platform::MenuItem> items) {
+    QList<QAction*> actions;
     for (const platform::MenuItem& item : items) {
         if (item.separator) {
             actions.push_back(menu.addSeparator());
-            continue;
+        } else if (!item.submenu.empty()) {
+            QMenu* submenu = menu.addMenu(qstring(item.caption));
+            addItems(*submenu, item.submenu);
+            actions.push_back(submenu->menuAction());
+        } else {
+            QAction* action = menu.addAction(qstring(item.caption));
+            action->setCheckable(item.checkable);
+            action->setChecked(item.checked);
+            actions.push_back(action);
         }
-        actions.push_back(menu.addAction(qstring(item.caption)));
     }
-    if (defaultItem < actions.size()) menu.setDefaultAction(actions[defaultItem]);
+    return actions;
+}
+
+std::optional<std::size_t> indexOf(const QList<QAction*>& actions, const QAction* action) {
+    const qsizetype index = action ? actions.indexOf(action) : -1;
+    if (index < 0) return std::nullopt;
+    return static_cast<std::size_t>(index);
+}
+
+} // namespace
+
+std::optional<platform::MenuChoice>
+QtFrameWindow::popupMenu(std::span<const platform::MenuItem> items, std::size_t defaultItem) {
+    QMenu menu(this);
+    const QList<QAction*> actions = addItems(menu, items);
+    if (defaultItem < static_cast<std::size_t>(actions.size()))
+        menu.setDefaultAction(actions[static_cast<qsizetype>(defaultItem)]);
     const QAction* chosen =
         shell_ ? shell_->execMenu(menu, QCursor::pos()) : menu.exec(QCursor::pos());
-    for (std::size_t i = 0; i < actions.size(); ++i)
-        if (chosen && actions[i] == chosen) return i;
+    if (const auto item = indexOf(actions, chosen)) return platform::MenuChoice(*item);
+    for (qsizetype i = 0; i < actions.size(); ++i) {
+        const QMenu* submenu = actions[i]->menu();
+        if (!submenu) continue;
+        if (const auto sub = indexOf(submenu->actions(), chosen))
+            return platform::MenuChoice(static_cast<std::size_t>(i), *sub);
+    }
     return std::nullopt;
 }
 
@@ -200,7 +230,7 @@ void QtFrameWindow::mousePressEvent(QMouseEvent* event) {
     if (shell_) shell_->bandPressed();
     const std::int16_t button = mouseButton(event->button());
     if (!button) return;
-    const double perPixel = twipsPerPixel();
+    const double perPixel = twipsPerPixel_;
     events_.onMouseDown(button, shiftState(event->modifiers()), event->position().x() * perPixel,
                         event->position().y() * perPixel);
 }

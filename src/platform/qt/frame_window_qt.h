@@ -14,18 +14,24 @@ class QtRuntime;
 
 class QtFrameWindow final : public QWidget, public platform::FrameWindow {
   public:
-    QtFrameWindow(QtRuntime& runtime, platform::WindowEvents& events, FrameShell* shell);
+    // shell: what places the frame above other windows where Qt alone cannot; none on X11.
+    QtFrameWindow(QtRuntime& runtime, platform::WindowEvents& events,
+                  const platform::Screen& screen, FrameShell* shell);
+    ~QtFrameWindow() override;
 
     void show() override;
     platform::TwipsRect geometry() const override;
+    void setScreen(const platform::Screen& screen) override;
     void placeTopmost(std::int32_t x, std::int32_t y, std::int32_t width,
                       std::int32_t height) override;
     void setBackColour(platform::Colour colour) override;
     platform::Colour backColour() const override { return colour_; }
     void setRegion(platform::RegionHandle region) override;
-    std::optional<std::size_t> popupMenu(std::span<const platform::MenuItem> items,
-                                         std::size_t defaultItem) override;
+    std::optional<platform::MenuChoice> popupMenu(std::span<const platform::MenuItem> items,
+                                                  std::size_t defaultItem) override;
     void close() override;
+    // The screens changed (the runtime hears it once for all windows).
+    void displayChanged() { events_.onDisplayChange(); }
 
     // Around a dialog, with a shell: the keyboard goes to the dialog, then comes back. Without
     // one, the window system moves it as windows are activated.
@@ -48,6 +54,7 @@ class QtFrameWindow final : public QWidget, public platform::FrameWindow {
     FrameShell* shell_;
     QRegion shape_; // with a shell: what is painted and takes input
     platform::Colour colour_ = 0;
+    double twipsPerPixel_ = 15;
     bool closed_ = false;
 };
 

@@ -10,10 +10,10 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-#include "frame/frame_form.h"
 #include "platform/qt/frame_shell.h"
 #include "platform/qt/runtime_qt.h"
 #include "platform/qt/session_qt.h"
+#include "screens/screen_frames.h"
 
 #ifdef ZELVARO_WAYLAND_FRAME
 #include "platform/wayland/layer_shell.h"
@@ -29,15 +29,14 @@ void onSignal(int) {
     [[maybe_unused]] const auto written = ::write(signalSocket[0], &byte, 1);
 }
 
-// Set while the frame lives: if Qt ends the process on its own (the X connection is gone), the
+// Set while the frames live: if Qt ends the process on its own (the X connection is gone), the
 // margins are still saved on the way out.
-zelvaro::frmZelvaro* liveFrame = nullptr;
+zelvaro::ScreenFrames* liveFrames = nullptr;
 zelvaro::qt::QtRuntime* liveRuntime = nullptr;
 
 void saveOnExit() {
-    if (!liveFrame || !liveFrame->loaded()) return;
-    bool cancel = false;
-    liveFrame->Form_Unload(cancel);
+    if (!liveFrames || !liveFrames->loaded()) return;
+    liveFrames->save();
     liveRuntime->flushSettings();
 }
 
@@ -104,19 +103,19 @@ int main(int argc, char** argv) {
     }
 #endif
     zelvaro::qt::QtRuntime runtime(shell.get());
-    zelvaro::frmZelvaro frame(runtime);
+    zelvaro::ScreenFrames frames(runtime);
     // A signal ends the program as Escape does, margins saved.
-    onTerminate = [&frame] { frame.Unload(); };
+    onTerminate = [&frames] { frames.Unload(); };
     // The end of the session asks the application to save its work.
-    QObject::connect(&app, &QGuiApplication::commitDataRequest, [&frame] { frame.Unload(); });
+    QObject::connect(&app, &QGuiApplication::commitDataRequest, [&frames] { frames.Unload(); });
 
-    liveFrame = &frame;
+    liveFrames = &frames;
     liveRuntime = &runtime;
     std::atexit(saveOnExit);
 
-    frame.Load();
-    const int status = frame.loaded() ? QApplication::exec() : 1;
-    liveFrame = nullptr;
+    frames.Load();
+    const int status = frames.loaded() ? QApplication::exec() : 1;
+    liveFrames = nullptr;
     liveRuntime = nullptr;
     onTerminate = nullptr;
     return status;

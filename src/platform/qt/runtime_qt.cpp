@@ -7,6 +7,7 @@
 #include <QThread>
 #include <QTimer>
 
+#include <algorithm>
 #include <cstdio>
 #include <utility>
 
@@ -48,10 +49,22 @@ class QtTimer final : public platform::Timer {
 
 } // namespace
 
+double twipsPerPixel(const QScreen& screen) {
+    const double dpi = screen.logicalDotsPerInchX();
+    return 1440 / (dpi > 0 ? dpi : 96);
+}
+
 double twipsPerPixel() {
     const QScreen* screen = QGuiApplication::primaryScreen();
-    const double dpi = screen ? screen->logicalDotsPerInchX() : 96;
-    return 1440 / (dpi > 0 ? dpi : 96);
+    return screen ? twipsPerPixel(*screen) : 15;
+}
+
+std::u16string identityOf(const QScreen& screen) {
+    QString identity = screen.name();
+    for (const QString& part : {screen.model(), screen.serialNumber()})
+        if (!part.isEmpty()) identity += u' ' + part;
+    return {reinterpret_cast<const char16_t*>(identity.utf16()),
+            static_cast<std::size_t>(identity.size())};
 }
 
 QtRuntime::QtRuntime(FrameShell* shell) : shell_(shell) {}
@@ -59,16 +72,79 @@ QtRuntime::~QtRuntime() {
     flushSettings();
 }
 
-platform::ScreenMetrics QtRuntime::screen() const {
-    const QScreen* screen = QGuiApplication::primaryScreen();
-    const QRect pixels = screen ? screen->geometry() : QRect(0, 0, 1024, 768);
-    const double perPixel = twipsPerPixel();
-    return {pixels.width() * perPixel, pixels.height() * perPixel, perPixel, perPixel};
+std::vector<platform::Screen> QtRuntime::screens() const {
+    std::vector<platform::Screen> list;
+    const QScreen* primary = QGuiApplication::primaryScreen();
+    for (const QScreen* screen : QGuiApplication::screens()) {
+        // Pixels of the display: high-DPI scaling is off.
+        const QRect r = screen->geometry();
+        const double perPixel = twipsPerPixel(*screen);
+        list.push_back({identityOf(*screen),
+                        {r.left(), r.top(), r.left() + r.width(), r.top() + r.height()},
+                        screen == primary,
+                        perPixel,
+                        perPixel});
+    }
+    // Qt lists a placeholder while no display is connected; should it list none, a screen of the
+    // classic size keeps the frames defined until one comes.
+    if (list.empty()) list.push_back({u"", {0, 0, 1024, 768}, true});
+    // The shell places one frame, on the primary output, so far: a frame per output there is
+    // still to come.
+    if (shell_) list = {platform::primaryOf(list)};
+    return list;
+}
+
+QScreen* QtRuntime::qscreen(std::u16string_view identity) {
+    for (QScreen* screen : QGuiApplication::screens())
+        if (identityOf(*screen) == identity) return screen;
+    return nullptr;
 }
 
 std::unique_ptr<platform::FrameWindow>
-QtRuntime::createFrameWindow(platform::WindowEvents& events) {
-    return std::make_unique<QtFrameWindow>(*this, events, shell_);
+QtRuntime::createFrameWindow(platform::WindowEvents& events, const platform::Screen& screen) {
+    watchScreens();
+    return std::make_unique<QtFrameWindow>(*this, events, screen, shell_);
+}
+
+void QtRuntime::addFrameWindow(QtFrameWindow* window) {
+    frameWindows_.push_back(window);
+}
+
+void QtRuntime::removeFrameWindow(QtFrameWindow* window) {
+    std::erase(frameWindows_, window);
+}
+
+void QtRuntime::watchScreens() {
+    if (screenWatch_) return;
+    // The connections go with the runtime, before the application that may still emit.
+    screenWatch_ = std::make_unique<QObject>();
+    QObject* context = screenWatch_.get();
+    QObject::connect(qGuiApp, &QGuiApplication::screenAdded, context, [this](QScreen* screen) {
+        watch(screen);
+        screensChanged();
+    });
+    QObject::connect(qGuiApp, &QGuiApplication::screenRemoved, context,
+                     [this] { screensChanged(); });
+    QObject::connect(qGuiApp, &QGuiApplication::primaryScreenChanged, context,
+                     [this] { screensChanged(); });
+    for (QScreen* screen : QGuiApplication::screens())
+        watch(screen);
+}
+
+void QtRuntime::watch(QScreen* screen) {
+    // A new resolution, place or density.
+    QObject* context = screenWatch_.get();
+    QObject::connect(screen, &QScreen::geometryChanged, context, [this] { screensChanged(); });
+    QObject::connect(screen, &QScreen::logicalDotsPerInchChanged, context,
+                     [this] { screensChanged(); });
+}
+
+void QtRuntime::screensChanged() {
+    // A copy: a window may go while the others hear of it.
+    const std::vector<QtFrameWindow*> windows = frameWindows_;
+    for (QtFrameWindow* window : windows)
+        if (std::find(frameWindows_.begin(), frameWindows_.end(), window) != frameWindows_.end())
+            window->displayChanged();
 }
 
 std::unique_ptr<platform::Timer> QtRuntime::createTimer(std::chrono::milliseconds interval,

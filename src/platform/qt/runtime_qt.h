@@ -2,18 +2,22 @@
 // with a shell that gives the frame its place above other windows.
 #pragma once
 
+#include <QObject>
 #include <QRegion>
 
 #include <memory>
 #include <unordered_map>
+#include <vector>
 
 #include "platform/runtime.h"
 
+class QScreen;
 class QSettings;
 
 namespace zelvaro::qt {
 
 class FrameShell;
+class QtFrameWindow;
 
 class QtRuntime final : public platform::Runtime, public platform::Regions {
   public:
@@ -30,10 +34,15 @@ class QtRuntime final : public platform::Runtime, public platform::Regions {
     // Writes what was saved since the last flush, in one piece, and says on stderr if it could not.
     void flushSettings();
 
-    platform::ScreenMetrics screen() const override;
+    std::vector<platform::Screen> screens() const override;
     platform::Regions& regions() override { return *this; }
     std::unique_ptr<platform::FrameWindow>
-    createFrameWindow(platform::WindowEvents& events) override;
+    createFrameWindow(platform::WindowEvents& events, const platform::Screen& screen) override;
+    // The Qt screen a listed screen stands for; nothing once it has gone.
+    static QScreen* qscreen(std::u16string_view identity);
+    // Frame windows hear of every change of the screens while they are open.
+    void addFrameWindow(QtFrameWindow* window);
+    void removeFrameWindow(QtFrameWindow* window);
     std::unique_ptr<platform::Timer> createTimer(std::chrono::milliseconds interval,
                                                  std::function<void()> onTick) override;
     std::unique_ptr<platform::DialogWindow> createDialog(const platform::DialogLayout& layout,
@@ -55,6 +64,9 @@ class QtRuntime final : public platform::Runtime, public platform::Regions {
 
   private:
     QSettings* settings(std::u16string_view application);
+    void watchScreens();
+    void watch(QScreen* screen);
+    void screensChanged();
 
     std::unordered_map<platform::RegionHandle, QRegion> regions_;
     platform::RegionHandle nextRegion_ = 1;
@@ -62,9 +74,16 @@ class QtRuntime final : public platform::Runtime, public platform::Regions {
     std::unique_ptr<QSettings> settings_;
     bool reportedUnreadable_ = false;
     bool unsaved_ = false;
+    std::vector<QtFrameWindow*> frameWindows_;
+    std::unique_ptr<QObject> screenWatch_;
 };
 
-// Twips per pixel at the screen's logical density: 15 at 96 DPI.
+// The identity of a Qt screen: its output's name, then the model and serial number read from the
+// display's EDID where there is one.
+std::u16string identityOf(const QScreen& screen);
+
+// Twips per pixel at the primary screen's logical density: 15 at 96 DPI.
 double twipsPerPixel();
+double twipsPerPixel(const QScreen& screen);
 
 } // namespace zelvaro::qt

@@ -70,42 +70,66 @@ class ScriptedTimer final : public platform::Timer {
 
 class ScriptedWindow final : public platform::FrameWindow {
   public:
-    explicit ScriptedWindow(ScriptedRuntime& runtime) : runtime_(runtime) {}
+    ScriptedWindow(ScriptedRuntime& runtime, WindowRecord& record, const platform::Screen& screen)
+        : runtime_(runtime), record_(record), screen_(screen) {}
+    ~ScriptedWindow() override { close(); }
 
-    void show() override { runtime_.shown = true; }
-    // Created covering the screen; then wherever it was last placed.
+    void show() override {
+        runtime_.shown = record_.shown = true;
+        runtime_.focused_ = &record_;
+    }
+    // Created covering its screen; then wherever it was last placed.
     platform::TwipsRect geometry() const override {
-        const platform::ScreenMetrics& s = runtime_.screen_;
-        if (runtime_.placements.empty()) return {0, 0, s.widthTwips, s.heightTwips};
-        const Placement& p = runtime_.placements.back();
-        return {p.x * s.twipsPerPixelX, p.y * s.twipsPerPixelY, p.width * s.twipsPerPixelX,
-                p.height * s.twipsPerPixelY};
+        const double x = screen_.twipsPerPixelX, y = screen_.twipsPerPixelY;
+        if (record_.placements.empty()) {
+            const platform::PixelRect& b = screen_.bounds;
+            return {b.left * x, b.top * y, (b.right - b.left) * x, (b.bottom - b.top) * y};
+        }
+        const Placement& p = record_.placements.back();
+        return {p.x * x, p.y * y, p.width * x, p.height * y};
+    }
+    void setScreen(const platform::Screen& screen) override {
+        screen_ = screen;
+        record_.twipsPerPixel = screen.twipsPerPixelX;
     }
     void placeTopmost(std::int32_t x, std::int32_t y, std::int32_t width,
                       std::int32_t height) override {
         runtime_.placements.push_back({x, y, width, height});
+        record_.placements.push_back({x, y, width, height});
     }
     void setBackColour(platform::Colour colour) override {
-        runtime_.colour_ = colour;
+        runtime_.colour_ = record_.colour = colour;
         runtime_.colours.push_back({runtime_.now_, colour});
+        record_.colours.push_back({runtime_.now_, colour});
     }
-    platform::Colour backColour() const override { return runtime_.colour_; }
-    void setRegion(platform::RegionHandle region) override { runtime_.takeWindowRegion(region); }
-    std::optional<std::size_t> popupMenu(std::span<const platform::MenuItem> items,
-                                         std::size_t defaultItem) override {
-        runtime_.menus.push_back({{items.begin(), items.end()}, defaultItem});
+    platform::Colour backColour() const override { return record_.colour; }
+    void setRegion(platform::RegionHandle region) override {
+        runtime_.takeWindowRegion(region, record_);
+    }
+    std::optional<platform::MenuChoice> popupMenu(std::span<const platform::MenuItem> items,
+                                                  std::size_t defaultItem) override {
+        ScriptedRuntime::MenuShown shown{
+            {items.begin(), items.end()}, {}, defaultItem, record_.screen};
+        for (std::size_t i = 0; i < items.size(); ++i)
+            if (!items[i].submenu.empty())
+                shown.submenus[i] = {items[i].submenu.begin(), items[i].submenu.end()};
+        runtime_.menus.push_back(std::move(shown));
         if (runtime_.menuAnswers.empty()) return std::nullopt;
         const auto answer = runtime_.menuAnswers.front();
         runtime_.menuAnswers.erase(runtime_.menuAnswers.begin());
         return answer;
     }
     void close() override {
-        runtime_.closed = true;
-        runtime_.events_ = nullptr;
+        if (record_.closed) return;
+        runtime_.closed = record_.closed = true;
+        record_.events = nullptr;
+        if (runtime_.focused_ == &record_) runtime_.focused_ = nullptr;
     }
 
   private:
     ScriptedRuntime& runtime_;
+    WindowRecord& record_;
+    platform::Screen screen_;
 };
 
 class ScriptedDialog final : public platform::DialogWindow {
@@ -158,7 +182,8 @@ class ScriptedDialog final : public platform::DialogWindow {
 };
 
 ScriptedRuntime::ScriptedRuntime(std::int32_t widthPixels, std::int32_t heightPixels,
-                                 double twipsPerPixel) {
+                                 double twipsPerPixel)
+    : screens_{{u"A", {}, true}} {
     setScreen(widthPixels, heightPixels, twipsPerPixel);
 }
 
@@ -166,13 +191,25 @@ ScriptedRuntime::~ScriptedRuntime() = default;
 
 void ScriptedRuntime::setScreen(std::int32_t widthPixels, std::int32_t heightPixels,
                                 double twipsPerPixel) {
-    screen_ = {widthPixels * twipsPerPixel, heightPixels * twipsPerPixel, twipsPerPixel,
-               twipsPerPixel};
+    auto primary =
+        std::find_if(screens_.begin(), screens_.end(), [](auto& s) { return s.primary; });
+    if (primary == screens_.end()) primary = screens_.begin();
+    const platform::PixelRect& b = primary->bounds;
+    primary->bounds = {b.left, b.top, b.left + widthPixels, b.top + heightPixels};
+    primary->twipsPerPixelX = primary->twipsPerPixelY = twipsPerPixel;
 }
 
-void ScriptedRuntime::post(Millis at, std::function<void(platform::WindowEvents&)> deliver) {
-    queue_.push_back({at, nextOrder_++, [this, deliver = std::move(deliver)] {
-                          if (events_ && !dialog.open) deliver(*events_);
+const WindowRecord* ScriptedRuntime::windowOn(std::u16string_view screen) const {
+    for (const auto& window : windows)
+        if (window->screen == screen && !window->closed) return window.get();
+    return nullptr;
+}
+
+void ScriptedRuntime::post(Millis at, std::function<void(platform::WindowEvents&)> deliver,
+                           std::u16string screen) {
+    queue_.push_back({at, nextOrder_++, [this, deliver = std::move(deliver), screen] {
+                          const WindowRecord* target = screen.empty() ? focused_ : windowOn(screen);
+                          if (target && target->events && !dialog.open) deliver(*target->events);
                       }});
 }
 
@@ -218,12 +255,29 @@ void ScriptedRuntime::press(std::int16_t key, Millis at) {
 void ScriptedRuntime::mouseDown(std::int16_t button, Millis at) {
     post(at, [button](platform::WindowEvents& e) { e.onMouseDown(button, 0, 0, 0); });
 }
+void ScriptedRuntime::mouseDownOn(std::u16string_view screen, std::int16_t button, Millis at) {
+    post(
+        at, [button](platform::WindowEvents& e) { e.onMouseDown(button, 0, 0, 0); },
+        std::u16string(screen));
+}
 void ScriptedRuntime::displayChange(std::int32_t widthPixels, std::int32_t heightPixels,
                                     double twipsPerPixel, Millis at) {
-    post(at, [=, this](platform::WindowEvents& e) {
-        setScreen(widthPixels, heightPixels, twipsPerPixel);
-        e.onDisplayChange();
-    });
+    queue_.push_back({at, nextOrder_++, [=, this] {
+                          setScreen(widthPixels, heightPixels, twipsPerPixel);
+                          notifyScreens();
+                      }});
+}
+void ScriptedRuntime::changeScreens(std::vector<platform::Screen> screens, Millis at) {
+    queue_.push_back({at, nextOrder_++, [this, screens = std::move(screens)] {
+                          screens_ = screens;
+                          notifyScreens();
+                      }});
+}
+// Every open window hears of it, as every top-level window does from the system; a modal box does
+// not hold it back.
+void ScriptedRuntime::notifyScreens() {
+    for (std::size_t i = 0; i < windows.size(); ++i)
+        if (windows[i]->events) windows[i]->events->onDisplayChange();
 }
 
 void ScriptedRuntime::closeRequest(Millis at) {
@@ -257,10 +311,14 @@ void ScriptedRuntime::runUntil(Millis until) {
 }
 
 std::unique_ptr<platform::FrameWindow>
-ScriptedRuntime::createFrameWindow(platform::WindowEvents& events) {
-    events_ = &events;
+ScriptedRuntime::createFrameWindow(platform::WindowEvents& events, const platform::Screen& screen) {
     closed = false;
-    return std::make_unique<ScriptedWindow>(*this);
+    windows.push_back(std::make_unique<WindowRecord>());
+    WindowRecord& record = *windows.back();
+    record.screen = screen.identity;
+    record.twipsPerPixel = screen.twipsPerPixelX;
+    record.events = &events;
+    return std::make_unique<ScriptedWindow>(*this, record, screen);
 }
 
 std::unique_ptr<platform::Timer> ScriptedRuntime::createTimer(Millis interval,
@@ -321,12 +379,13 @@ void ScriptedRuntime::destroy(platform::RegionHandle region) {
     if (regions_.erase(region) == 0) ++badRegionCalls;
 }
 
-void ScriptedRuntime::takeWindowRegion(platform::RegionHandle region) {
+void ScriptedRuntime::takeWindowRegion(platform::RegionHandle region, WindowRecord& window) {
     const auto found = regions_.find(region);
     if (found == regions_.end()) {
         ++badRegionCalls;
         return;
     }
+    window.regionsSet.push_back(found->second);
     regionsSet.push_back(std::move(found->second));
     regions_.erase(found);
 }

@@ -49,6 +49,22 @@ struct DialogState {
     bool open = false;
 };
 
+// One frame window's own record: the screen it was made for and what was done to it.
+struct WindowRecord {
+    std::u16string screen;
+    std::vector<Placement> placements;
+    std::vector<RectList> regionsSet;
+    std::vector<ColourChange> colours;
+    platform::Colour colour = 0;
+    double twipsPerPixel = 15;
+    // Every frame window made, in order; the fields above gather what was done to all of them.
+    std::vector<std::unique_ptr<WindowRecord>> windows;
+    const WindowRecord* windowOn(std::u16string_view screen) const; // the open one, if any
+    bool shown = false;
+    bool closed = false;
+    platform::WindowEvents* events = nullptr;
+};
+
 class ScriptedRuntime final : public platform::Runtime, public platform::Regions {
   public:
     explicit ScriptedRuntime(std::int32_t widthPixels = 1024, std::int32_t heightPixels = 768,
@@ -60,11 +76,17 @@ class ScriptedRuntime final : public platform::Runtime, public platform::Regions
     void keyUp(std::int16_t key, Millis at);
     void press(std::int16_t key) { press(key, now_); }
     void press(std::int16_t key, Millis at);
+    // Keys, clicks and close requests go to the window that was last shown (activated); a click
+    // can also go to the frame window on a given screen.
     void mouseDown(std::int16_t button, Millis at);
+    void mouseDownOn(std::u16string_view screen, std::int16_t button, Millis at);
     void closeRequest(Millis at);
-    // The screen takes a new size and density when the clock reaches the given time.
+    // The primary screen takes a new size and density when the clock reaches the given time.
     void displayChange(std::int32_t widthPixels, std::int32_t heightPixels, double twipsPerPixel,
                        Millis at);
+    // The list of screens becomes this one (plugged, unplugged, rearranged, another primary) when
+    // the clock reaches the given time; every open frame window hears of it.
+    void changeScreens(std::vector<platform::Screen> screens, Millis at);
     // Input to the open dialog; input to the frame is dropped while it is open, as a disabled
     // owner drops it.
     void dialogClick(int control, Millis at);
@@ -88,10 +110,13 @@ class ScriptedRuntime final : public platform::Runtime, public platform::Regions
     std::map<std::u16string, std::u16string> store; // keyed "Application\Section\Key"
     std::vector<Placement> placements;
     // Answers for the next context menus, in order: an item index, or nothing for a dismissal.
-    std::vector<std::optional<std::size_t>> menuAnswers;
+    std::vector<std::optional<platform::MenuChoice>> menuAnswers;
     struct MenuShown {
         std::vector<platform::MenuItem> items;
+        // The submenus' items, by the index of the item that opens them.
+        std::map<std::size_t, std::vector<platform::MenuItem>> submenus;
         std::size_t defaultItem;
+        std::u16string screen; // of the window that showed it
     };
     std::vector<MenuShown> menus;
     DialogState dialog;
@@ -99,6 +124,9 @@ class ScriptedRuntime final : public platform::Runtime, public platform::Regions
     int modalShows = 0;
     int commonControlsInitialised = 0;
     std::vector<std::u16string> shellOpened;
+    // Every frame window made, in order; the fields above gather what was done to all of them.
+    std::vector<std::unique_ptr<WindowRecord>> windows;
+    const WindowRecord* windowOn(std::u16string_view screen) const; // the open one, if any
     bool shown = false;
     bool closed = false;
     bool quitRequested = false;
@@ -110,14 +138,15 @@ class ScriptedRuntime final : public platform::Runtime, public platform::Regions
     platform::Colour currentColour() const;
 
     void setScreen(std::int32_t widthPixels, std::int32_t heightPixels, double twipsPerPixel);
+    void setScreens(std::vector<platform::Screen> screens) { screens_ = std::move(screens); }
     static std::u16string storeKey(std::u16string_view application, std::u16string_view section,
                                    std::u16string_view key);
 
     // platform::Runtime
-    platform::ScreenMetrics screen() const override { return screen_; }
+    std::vector<platform::Screen> screens() const override { return screens_; }
     platform::Regions& regions() override { return *this; }
     std::unique_ptr<platform::FrameWindow>
-    createFrameWindow(platform::WindowEvents& events) override;
+    createFrameWindow(platform::WindowEvents& events, const platform::Screen& screen) override;
     std::unique_ptr<platform::Timer> createTimer(Millis interval,
                                                  std::function<void()> onTick) override;
     std::unique_ptr<platform::DialogWindow> createDialog(const platform::DialogLayout& layout,
@@ -148,15 +177,17 @@ class ScriptedRuntime final : public platform::Runtime, public platform::Regions
         std::uint64_t order;
         std::function<void()> deliver;
     };
-    void post(Millis at, std::function<void(platform::WindowEvents&)> deliver);
+    void post(Millis at, std::function<void(platform::WindowEvents&)> deliver,
+              std::u16string screen = {});
     void postToDialog(Millis at, std::function<void(platform::DialogEvents&)> deliver);
-    void takeWindowRegion(platform::RegionHandle region);
+    void takeWindowRegion(platform::RegionHandle region, WindowRecord& window);
+    void notifyScreens();
 
-    platform::ScreenMetrics screen_;
+    std::vector<platform::Screen> screens_;
     Millis now_{0};
     std::vector<Input> queue_;
     std::uint64_t nextOrder_ = 0;
-    platform::WindowEvents* events_ = nullptr;
+    WindowRecord* focused_ = nullptr;
     platform::DialogEvents* dialogEvents_ = nullptr;
     platform::Colour colour_ = 0;
     std::vector<ScriptedTimer*> timers_;

@@ -1,0 +1,103 @@
+// One frame per checked screen, following the screens as they come and go: which screens are
+// checked, each one's margins in the store, which frame takes the keyboard, and every way out.
+#pragma once
+
+#include <chrono>
+#include <cstddef>
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <set>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "frame/margins.h"
+#include "platform/runtime.h"
+
+namespace zelvaro {
+
+class frmZelvaro;
+
+class ScreenFrames final {
+  public:
+    // The checked screens' key tokens, separated by spaces, under this key.
+    static constexpr std::u16string_view kCheckedKey = u"Ecrans";
+    static constexpr char16_t kCheckedSeparator = u' ';
+    // Tokens of screens not plugged in are kept, up to this many, so that they come back.
+    static constexpr std::size_t kMaxCheckedKept = 64;
+    // Screen changes come in bursts (a display added, then the desktop resized): one follow after.
+    static constexpr std::chrono::milliseconds kFollowDelay{100};
+
+    explicit ScreenFrames(platform::Runtime& runtime);
+    ScreenFrames(const ScreenFrames&) = delete;
+    ScreenFrames& operator=(const ScreenFrames&) = delete;
+    ~ScreenFrames();
+
+    // Reads the store and loads a frame on every checked screen; if none loads, it stays unloaded.
+    void Load();
+    // Saves every frame's margins, closes them all and ends the program.
+    void Unload();
+    bool loaded() const { return loaded_; }
+    // Every frame's margins, margins of screens that went during the run, and the checked set.
+    void save();
+
+    // The screens as last followed, in the system's order.
+    const std::vector<platform::Screen>& screens() const { return screens_; }
+    bool hasFrame(std::size_t screen) const;
+    // Checks or unchecks a screen; unchecking the last checked one only beeps.
+    void toggle(std::size_t screen);
+    const std::vector<std::unique_ptr<frmZelvaro>>& frames() const { return frames_; }
+    frmZelvaro* frameOn(std::u16string_view identity) const;
+    frmZelvaro* keyboardFrame() const { return keyboard_; }
+
+    // What the frames hand over.
+    void clicked(frmZelvaro& frame);
+    void keyDown(std::int16_t keyCode, std::int16_t shift);
+    void keyUp(std::int16_t keyCode, std::int16_t shift);
+    void screensChanged();
+
+    // While a frame's handler runs, no frame is destroyed: a closed one waits until it is over.
+    class [[nodiscard]] Scope {
+      public:
+        explicit Scope(int& depth) : depth_(depth) { ++depth_; }
+        Scope(const Scope&) = delete;
+        Scope& operator=(const Scope&) = delete;
+        ~Scope() { --depth_; }
+
+      private:
+        int& depth_;
+    };
+    Scope busy() { return Scope(busy_); }
+    // While the About box is open no frame takes input, whichever frame opened it.
+    Scope modalShown() { return Scope(modal_); }
+    bool modal() const { return modal_ > 0; }
+
+  private:
+    void follow();
+    // The present screens that get a frame: the checked ones, or the primary if none is present.
+    std::set<std::u16string> wanted() const;
+    margins::Pair marginsFor(const platform::Screen& screen);
+    void retire(std::size_t frame);
+
+    platform::Runtime& runtime_;
+    std::vector<platform::Screen> screens_;
+    std::vector<std::unique_ptr<frmZelvaro>> frames_;
+    // Closed frames, destroyed once no handler of theirs can be running.
+    std::vector<std::unique_ptr<frmZelvaro>> retired_;
+    frmZelvaro* keyboard_ = nullptr;
+    // Key tokens of the checked screens, plugged in or not.
+    std::set<std::u16string> checked_;
+    // Margins of screens whose frame went during this run, by identity.
+    std::map<std::u16string, margins::Pair> remembered_;
+    std::unique_ptr<platform::Timer> follower_;
+    bool loaded_ = false;
+    bool primaryKeysTaken_ = false;
+    bool checkedWasStored_ = false;
+    // Some time during this run there was more than one screen: the store then names them all.
+    bool severalScreens_ = false;
+    int busy_ = 0;
+    int modal_ = 0;
+};
+
+} // namespace zelvaro
