@@ -14,12 +14,14 @@ bool isTokenUnit(char16_t c) {
 }
 
 // The tokens of a stored checked set; anything that no token can hold is a separator.
-std::set<std::u16string> splitTokens(std::u16string_view text, std::size_t most) {
+std::set<std::u16string> splitTokens(std::u16string_view text) {
     std::set<std::u16string> tokens;
     std::size_t start = 0;
-    for (std::size_t i = 0; i <= text.size() && tokens.size() < most; ++i) {
+    for (std::size_t i = 0; i <= text.size() && tokens.size() < ScreenFrames::kMaxCheckedKept;
+         ++i) {
         if (i < text.size() && isTokenUnit(text[i])) continue;
-        if (i > start) tokens.emplace(text.substr(start, i - start));
+        if (i > start && i - start <= ScreenFrames::kMaxTokenLength)
+            tokens.emplace(text.substr(start, i - start));
         start = i + 1;
     }
     return tokens;
@@ -36,7 +38,7 @@ void ScreenFrames::Load() {
     screens_ = runtime_.screens();
     const std::u16string stored = runtime_.getSetting(margins::kApplication, margins::kSection,
                                                       kCheckedKey, std::u16string_view{});
-    checked_ = splitTokens(stored, kMaxCheckedKept);
+    checked_ = splitTokens(stored);
     checkedWasStored_ = !checked_.empty();
     // At first start only the primary screen has a frame.
     if (checked_.empty())

@@ -26,6 +26,8 @@ class ScreenFrames final {
     static constexpr char16_t kCheckedSeparator = u' ';
     // Tokens of screens not plugged in are kept, up to this many, so that they come back.
     static constexpr std::size_t kMaxCheckedKept = 64;
+    // Longer tokens name no screen: the longest identities known escape to a few hundred units.
+    static constexpr std::size_t kMaxTokenLength = 1024;
     // Screen changes come in bursts (a display added, then the desktop resized): one follow after.
     static constexpr std::chrono::milliseconds kFollowDelay{100};
 

@@ -2,8 +2,10 @@
 // the default) and its next unload writes clean decimal text.
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <limits>
 #include <optional>
 #include <random>
@@ -15,6 +17,7 @@
 #include "frame/margins.h"
 #include "platform/conversions.h"
 #include "platform/scripted/scripted_runtime.h"
+#include "screens/screen_frames.h"
 
 using namespace zelvaro;
 using zelvaro::testing::isCleanDecimal;
@@ -177,4 +180,44 @@ TEST(HostileSettings, MarginsAtTheEndsOfTheRangeStepWithoutWrapping) {
     ASSERT_EQ(writes.size(), 2u);
     EXPECT_EQ(writes[0].value, u"-2147483647");
     EXPECT_EQ(writes[1].value, u"2147483646");
+}
+
+TEST(HostileSettings, AnyCheckedSetAndScreenMarginsStartFramesAndAreRewrittenClean) {
+    std::vector<Hostile> texts = hostileTexts();
+    texts.push_back({"both screens", u"A B", {}});
+    texts.push_back({"separators of every kind", u";B,,A\t\r\n=B/", {}});
+    std::u16string many;
+    for (int i = 0; i < 1000; ++i)
+        many += u"t" + platform::decimalText(i) + u" ";
+    texts.push_back({"a thousand tokens", many, {}});
+    for (const Hostile& h : texts) {
+        SCOPED_TRACE(h.what);
+        scripted::ScriptedRuntime runtime;
+        runtime.setScreens({{u"A", {0, 0, 1024, 768}, true}, {u"B", {1024, 0, 1824, 600}}});
+        runtime.store[runtime.storeKey(u"Zelvaro", u"Config", u"Ecrans")] = h.text;
+        runtime.store[runtime.storeKey(u"Zelvaro", u"Config", u"Horizontale.B")] = h.text;
+        runtime.store[runtime.storeKey(u"Zelvaro", u"Config", u"Verticale.B")] = h.text;
+        ScreenFrames frames(runtime);
+        frames.Load();
+        ASSERT_FALSE(frames.frames().empty());
+        runtime.mouseDownOn(frames.frames().back()->screen().identity, platform::buttons::Left,
+                            5ms);
+        runtime.press(keys::Right, 10ms);
+        runtime.press(keys::Escape, 20ms);
+        runtime.runUntil(30ms);
+        EXPECT_TRUE(runtime.quitRequested);
+        EXPECT_EQ(runtime.badRegionCalls, 0);
+        for (const auto& write : runtime.writes) {
+            if (write.key == ScreenFrames::kCheckedKey) {
+                // Tokens kept for screens not plugged in, in a bounded number.
+                EXPECT_LE(write.value.size(),
+                          ScreenFrames::kMaxCheckedKept * (ScreenFrames::kMaxTokenLength + 1));
+                for (char16_t c : write.value)
+                    EXPECT_TRUE(c < 0x80 && (std::isalnum(c) || std::strchr(" -._", c)))
+                        << printable(write.value);
+            } else {
+                EXPECT_TRUE(isCleanDecimal(write.value)) << printable(write.value);
+            }
+        }
+    }
 }
