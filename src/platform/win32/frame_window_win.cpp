@@ -2,6 +2,7 @@
 
 #include <windowsx.h>
 
+#include <memory>
 #include <string>
 
 #include "platform/win32/runtime_win.h"
@@ -34,18 +35,22 @@ bool registerClass(HINSTANCE instance, WNDPROC procedure) {
 
 } // namespace
 
-Win32FrameWindow::Win32FrameWindow(Win32Runtime& runtime, platform::WindowEvents& events)
-    : runtime_(runtime), events_(events) {}
+Win32FrameWindow::Win32FrameWindow(Win32Runtime& runtime, platform::WindowEvents& events,
+                                   const platform::Screen& screen)
+    : runtime_(runtime), events_(events), screen_(screen) {}
 
 std::unique_ptr<Win32FrameWindow> Win32FrameWindow::create(Win32Runtime& runtime,
-                                                           platform::WindowEvents& events) {
-    std::unique_ptr<Win32FrameWindow> frame(new Win32FrameWindow(runtime, events));
+                                                           platform::WindowEvents& events,
+                                                           const platform::Screen& screen) {
+    std::unique_ptr<Win32FrameWindow> frame(new Win32FrameWindow(runtime, events, screen));
     HWND window = nullptr;
     if (registerClass(runtime.instance(), &Win32FrameWindow::windowProc)) {
-        // Covers the primary screen from the start, as a maximized borderless form does.
+        // Covers its screen from the start, as a maximized borderless form does; the process is
+        // aware of each monitor's density, so these are the monitor's own pixels.
+        const platform::PixelRect& b = screen.bounds;
         window = CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, kFrameWindowClass, L"", WS_POPUP,
-                                 0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN),
-                                 nullptr, nullptr, runtime.instance(), frame.get());
+                                 b.left, b.top, b.right - b.left, b.bottom - b.top, nullptr,
+                                 nullptr, runtime.instance(), frame.get());
     }
     if (!window) {
         MessageBoxW(nullptr, L"Impossible de créer la fenêtre du cadre.", L"Zelvaro",
@@ -142,9 +147,8 @@ void Win32FrameWindow::paint() noexcept {
 }
 
 void Win32FrameWindow::mouseDown(std::int16_t button, LPARAM position) noexcept {
-    const platform::ScreenMetrics screen = runtime_.screen();
-    events_.onMouseDown(button, shiftState(), GET_X_LPARAM(position) * screen.twipsPerPixelX,
-                        GET_Y_LPARAM(position) * screen.twipsPerPixelY);
+    events_.onMouseDown(button, shiftState(), GET_X_LPARAM(position) * screen_.twipsPerPixelX,
+                        GET_Y_LPARAM(position) * screen_.twipsPerPixelY);
 }
 
 void Win32FrameWindow::show() {
@@ -158,9 +162,8 @@ void Win32FrameWindow::show() {
 platform::TwipsRect Win32FrameWindow::geometry() const {
     RECT r{};
     GetWindowRect(window_, &r);
-    const platform::ScreenMetrics screen = runtime_.screen();
-    return {r.left * screen.twipsPerPixelX, r.top * screen.twipsPerPixelY,
-            (r.right - r.left) * screen.twipsPerPixelX, (r.bottom - r.top) * screen.twipsPerPixelY};
+    const double x = screen_.twipsPerPixelX, y = screen_.twipsPerPixelY;
+    return {r.left * x, r.top * y, (r.right - r.left) * x, (r.bottom - r.top) * y};
 }
 
 void Win32FrameWindow::placeTopmost(std::int32_t x, std::int32_t y, std::int32_t width,
@@ -189,19 +192,56 @@ void Win32FrameWindow::setRegion(platform::RegionHandle region) {
         runtime_.destroy(region);
 }
 
-std::optional<std::size_t> Win32FrameWindow::popupMenu(std::span<const platform::MenuItem> items,
-                                                       std::size_t defaultItem) {
-    struct MenuDestroyer {
-        void operator()(HMENU menu) const { DestroyMenu(menu); }
-    };
-    const std::unique_ptr<std::remove_pointer_t<HMENU>, MenuDestroyer> menu(CreatePopupMenu());
-    if (!menu || !window_) return std::nullopt;
+namespace {
+
+struct MenuDestroyer {
+    void operator()(HMENU menu) const { DestroyMenu(menu); }
+};
+using UniqueMenu = std::unique_ptr<std::remove_pointer_t<HMENU>, MenuDestroyer>;
+
+// Command ids: item i is i + 1, item j of the submenu of item i is (i + 1) << kSubmenuShift
+// | (j + 1); TrackPopupMenu answers 0 for a dismissed menu.
+constexpr unsigned kSubmenuShift = 8;
+
+UINT_PTR commandId(std::size_t item, std::optional<std::size_t> subItem) {
+    return subItem ? (item + 1) << kSubmenuShift | (*subItem + 1) : item + 1;
+}
+
+platform::MenuChoice choiceOf(UINT id) {
+    if (id >> kSubmenuShift == 0) return platform::MenuChoice(id - 1);
+    return platform::MenuChoice((id >> kSubmenuShift) - 1, (id & ((1u << kSubmenuShift) - 1)) - 1);
+}
+
+// Appends the items to a menu; a submenu goes with it, destroyed with its parent.
+void appendItems(HMENU menu, std::span<const platform::MenuItem> items,
+                 std::optional<std::size_t> parent) {
     for (std::size_t i = 0; i < items.size(); ++i) {
-        const std::wstring caption = wide(items[i].caption);
-        // Command ids start at 1: TrackPopupMenu answers 0 for a dismissed menu.
-        AppendMenuW(menu.get(), items[i].separator ? MF_SEPARATOR : MF_STRING, i + 1,
-                    items[i].separator ? nullptr : caption.c_str());
+        const platform::MenuItem& item = items[i];
+        const std::wstring caption = wide(item.caption);
+        if (item.separator) {
+            AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+        } else if (!item.submenu.empty()) {
+            UniqueMenu submenu(CreatePopupMenu());
+            if (!submenu) continue;
+            appendItems(submenu.get(), item.submenu, i);
+            if (AppendMenuW(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(submenu.get()),
+                            caption.c_str()))
+                submenu.release();
+        } else {
+            const UINT flags = MF_STRING | (item.checked ? MF_CHECKED : MF_UNCHECKED);
+            AppendMenuW(menu, flags, parent ? commandId(*parent, i) : commandId(i, std::nullopt),
+                        caption.c_str());
+        }
     }
+}
+
+} // namespace
+
+std::optional<platform::MenuChoice>
+Win32FrameWindow::popupMenu(std::span<const platform::MenuItem> items, std::size_t defaultItem) {
+    const UniqueMenu menu(CreatePopupMenu());
+    if (!menu || !window_) return std::nullopt;
+    appendItems(menu.get(), items, std::nullopt);
     SetMenuDefaultItem(menu.get(), static_cast<UINT>(defaultItem), TRUE);
     POINT pointer{};
     GetCursorPos(&pointer);
@@ -209,9 +249,9 @@ std::optional<std::size_t> Win32FrameWindow::popupMenu(std::span<const platform:
     SetForegroundWindow(window_);
     const UINT chosen = static_cast<UINT>(
         TrackPopupMenu(menu.get(), TPM_RETURNCMD, pointer.x, pointer.y, 0, window_, nullptr));
-    PostMessageW(window_, WM_NULL, 0, 0);
+    if (window_) PostMessageW(window_, WM_NULL, 0, 0);
     if (chosen == 0) return std::nullopt;
-    return chosen - 1;
+    return choiceOf(chosen);
 }
 
 void Win32FrameWindow::close() {

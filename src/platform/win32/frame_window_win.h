@@ -14,8 +14,8 @@ class Win32Runtime;
 class Win32FrameWindow final : public platform::FrameWindow {
   public:
     // Nothing on failure, after telling the user.
-    static std::unique_ptr<Win32FrameWindow> create(Win32Runtime& runtime,
-                                                    platform::WindowEvents& events);
+    static std::unique_ptr<Win32FrameWindow>
+    create(Win32Runtime& runtime, platform::WindowEvents& events, const platform::Screen& screen);
     Win32FrameWindow(const Win32FrameWindow&) = delete;
     Win32FrameWindow& operator=(const Win32FrameWindow&) = delete;
     ~Win32FrameWindow() override;
@@ -24,17 +24,19 @@ class Win32FrameWindow final : public platform::FrameWindow {
 
     void show() override;
     platform::TwipsRect geometry() const override;
+    void setScreen(const platform::Screen& screen) override { screen_ = screen; }
     void placeTopmost(std::int32_t x, std::int32_t y, std::int32_t width,
                       std::int32_t height) override;
     void setBackColour(platform::Colour colour) override;
     platform::Colour backColour() const override { return colour_; }
     void setRegion(platform::RegionHandle region) override;
-    std::optional<std::size_t> popupMenu(std::span<const platform::MenuItem> items,
-                                         std::size_t defaultItem) override;
+    std::optional<platform::MenuChoice> popupMenu(std::span<const platform::MenuItem> items,
+                                                  std::size_t defaultItem) override;
     void close() override;
 
   private:
-    Win32FrameWindow(Win32Runtime& runtime, platform::WindowEvents& events);
+    Win32FrameWindow(Win32Runtime& runtime, platform::WindowEvents& events,
+                     const platform::Screen& screen);
     static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam,
                                        LPARAM lParam) noexcept;
     LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam) noexcept;
@@ -44,6 +46,7 @@ class Win32FrameWindow final : public platform::FrameWindow {
     Win32Runtime& runtime_;
     platform::WindowEvents& events_;
     HWND window_ = nullptr;
+    platform::Screen screen_;
     platform::Colour colour_ = 0;
 };
 

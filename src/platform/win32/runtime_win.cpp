@@ -1,6 +1,7 @@
 #include "platform/win32/runtime_win.h"
 
 #include <commctrl.h>
+#include <shellscalingapi.h>
 
 #include <utility>
 
@@ -13,6 +14,14 @@ namespace {
 
 constexpr wchar_t kTimerWindowClass[] = L"ZelvaroTimers";
 constexpr double kTwipsPerInch = 1440;
+// Far above the ids handed to timers.
+constexpr UINT_PTR kScreenWatchTimer = 0x5C7EE7;
+constexpr UINT kScreenWatchMs = 250;
+
+BOOL CALLBACK tellOfDisplayChange(HWND window, LPARAM) noexcept {
+    PostMessageW(window, WM_DISPLAYCHANGE, 0, 0);
+    return TRUE;
+}
 
 } // namespace
 
@@ -60,6 +69,21 @@ Win32Runtime::Win32Runtime(HINSTANCE instance) : instance_(instance) {
     timerWindow_.reset(CreateWindowExW(0, kTimerWindowClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE,
                                        nullptr, instance_, nullptr));
     SetWindowLongPtrW(timerWindow_.get(), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    watchScreensUnderWine();
+}
+
+void Win32Runtime::watchScreensUnderWine() {
+    const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+    if (!ntdll || !GetProcAddress(ntdll, "wine_get_version")) return;
+    lastScreens_ = screens();
+    SetTimer(timerWindow_.get(), kScreenWatchTimer, kScreenWatchMs, nullptr);
+}
+
+void Win32Runtime::compareScreens() noexcept {
+    std::vector<platform::Screen> now = screens();
+    if (now == lastScreens_) return;
+    lastScreens_ = std::move(now);
+    EnumThreadWindows(GetCurrentThreadId(), &tellOfDisplayChange, 0);
 }
 
 Win32Runtime::~Win32Runtime() = default;
@@ -68,6 +92,10 @@ LRESULT CALLBACK Win32Runtime::timerWindowProc(HWND window, UINT message, WPARAM
                                                LPARAM lParam) noexcept {
     if (message == WM_TIMER) {
         auto* self = reinterpret_cast<Win32Runtime*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+        if (self && wParam == kScreenWatchTimer) {
+            self->compareScreens();
+            return 0;
+        }
         // A tick can still be queued for a timer that has just gone away.
         if (self) {
             const auto found = self->timers_.find(wParam);
@@ -87,20 +115,58 @@ int Win32Runtime::run() {
     return static_cast<int>(message.wParam);
 }
 
-platform::ScreenMetrics Win32Runtime::screen() const {
-    // The process is DPI-aware, so these are physical pixels and the factor is the screen's own.
-    const UniqueScreenDc dc(GetDC(nullptr));
-    const int dpiX = dc ? GetDeviceCaps(dc.get(), LOGPIXELSX) : 96;
-    const int dpiY = dc ? GetDeviceCaps(dc.get(), LOGPIXELSY) : 96;
-    const double perPixelX = kTwipsPerInch / (dpiX > 0 ? dpiX : 96);
-    const double perPixelY = kTwipsPerInch / (dpiY > 0 ? dpiY : 96);
-    return {GetSystemMetrics(SM_CXSCREEN) * perPixelX, GetSystemMetrics(SM_CYSCREEN) * perPixelY,
-            perPixelX, perPixelY};
+namespace {
+
+// The monitor's device interface name stays the same across restarts and re-plugging; the GDI
+// device name ("\\.\DISPLAY2") where the driver gives none.
+std::u16string identityOf(const MONITORINFOEXW& info) {
+    DISPLAY_DEVICEW device{};
+    device.cb = sizeof device;
+    const wchar_t* name = info.szDevice;
+    if (EnumDisplayDevicesW(info.szDevice, 0, &device, EDD_GET_DEVICE_INTERFACE_NAME) &&
+        device.DeviceID[0])
+        name = device.DeviceID;
+    return reinterpret_cast<const char16_t*>(name);
+}
+
+double twipsPerPixel(UINT dpi) {
+    return kTwipsPerInch / (dpi > 0 ? dpi : USER_DEFAULT_SCREEN_DPI);
+}
+
+BOOL CALLBACK addMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM list) noexcept {
+    MONITORINFOEXW info{};
+    info.cbSize = sizeof info;
+    if (!GetMonitorInfoW(monitor, &info)) return TRUE;
+    // The process is aware of each monitor's density: these are the monitor's own pixels and
+    // factors.
+    UINT dpiX = USER_DEFAULT_SCREEN_DPI, dpiY = USER_DEFAULT_SCREEN_DPI;
+    if (FAILED(GetDpiForMonitor(monitor, MDT_EFFECTIVE_DPI, &dpiX, &dpiY)))
+        dpiX = dpiY = USER_DEFAULT_SCREEN_DPI;
+    const RECT& r = info.rcMonitor;
+    reinterpret_cast<std::vector<platform::Screen>*>(list)->push_back(
+        {identityOf(info),
+         {r.left, r.top, r.right, r.bottom},
+         (info.dwFlags & MONITORINFOF_PRIMARY) != 0,
+         twipsPerPixel(dpiX),
+         twipsPerPixel(dpiY)});
+    return TRUE;
+}
+
+} // namespace
+
+std::vector<platform::Screen> Win32Runtime::screens() const {
+    std::vector<platform::Screen> list;
+    EnumDisplayMonitors(nullptr, nullptr, &addMonitor, reinterpret_cast<LPARAM>(&list));
+    // No monitor (a session with no display attached): the screen as the system metrics see it.
+    if (list.empty())
+        list.push_back(
+            {u"", {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)}, true});
+    return list;
 }
 
 std::unique_ptr<platform::FrameWindow>
-Win32Runtime::createFrameWindow(platform::WindowEvents& events) {
-    return Win32FrameWindow::create(*this, events);
+Win32Runtime::createFrameWindow(platform::WindowEvents& events, const platform::Screen& screen) {
+    return Win32FrameWindow::create(*this, events, screen);
 }
 
 std::unique_ptr<platform::Timer> Win32Runtime::createTimer(std::chrono::milliseconds interval,

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <map>
+#include <vector>
 
 #include "platform/runtime.h"
 #include "platform/win32/handles_win.h"
@@ -26,10 +27,10 @@ class Win32Runtime final : public platform::Runtime, public platform::Regions {
     // Regions created and neither destroyed nor handed to a window yet.
     long liveRegions() const { return liveRegions_; }
 
-    platform::ScreenMetrics screen() const override;
+    std::vector<platform::Screen> screens() const override;
     platform::Regions& regions() override { return *this; }
     std::unique_ptr<platform::FrameWindow>
-    createFrameWindow(platform::WindowEvents& events) override;
+    createFrameWindow(platform::WindowEvents& events, const platform::Screen& screen) override;
     std::unique_ptr<platform::Timer> createTimer(std::chrono::milliseconds interval,
                                                  std::function<void()> onTick) override;
     std::unique_ptr<platform::DialogWindow> createDialog(const platform::DialogLayout& layout,
@@ -55,6 +56,10 @@ class Win32Runtime final : public platform::Runtime, public platform::Regions {
     friend class Win32Timer;
     static LRESULT CALLBACK timerWindowProc(HWND window, UINT message, WPARAM wParam,
                                             LPARAM lParam) noexcept;
+    // Wine 8 tells its programs nothing of displays that the X server adds, removes or resizes:
+    // there, the list is compared four times a second and the windows told as Windows would tell them.
+    void watchScreensUnderWine();
+    void compareScreens() noexcept;
 
     HINSTANCE instance_;
     // Message-only window that receives every timer's ticks.
@@ -62,6 +67,7 @@ class Win32Runtime final : public platform::Runtime, public platform::Regions {
     std::map<UINT_PTR, Win32Timer*> timers_;
     UINT_PTR nextTimerId_ = 1;
     long liveRegions_ = 0;
+    std::vector<platform::Screen> lastScreens_;
 };
 
 } // namespace zelvaro::win32
