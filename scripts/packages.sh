@@ -9,7 +9,7 @@ NATIVE_PACKAGES=(cmake ninja-build g++ qt6-base-dev fonts-dejavu-core
 WINDOWS_PACKAGES=(g++-mingw-w64-x86-64 wine wine64)
 BUILD_PACKAGES=("${NATIVE_PACKAGES[@]}" "${WINDOWS_PACKAGES[@]}")
 TEST_PACKAGES=(libgtest-dev xvfb xdotool imagemagick x11-utils x11-xserver-utils openbox clang
-    libclang-rt-14-dev sway grim wtype jq weston)
+    libclang-rt-14-dev sway grim wtype jq weston xserver-xorg-core xserver-xorg-video-dummy)
 
 install_packages() {
     local missing=()

@@ -135,16 +135,6 @@ margins::Pair ScreenFrames::marginsFor(const platform::Screen& screen) {
     return margins::load(runtime_, margins::screenKeys(margins::keyToken(screen.identity)));
 }
 
-void ScreenFrames::retire(std::size_t index) {
-    frmZelvaro& frame = *frames_[index];
-    remembered_[frame.screen().identity] = frame.pair();
-    frame.useProgramMargins(false);
-    frame.closeWindow();
-    if (keyboard_ == &frame) keyboard_ = nullptr;
-    retired_.push_back(std::move(frames_[index]));
-    frames_.erase(frames_.begin() + static_cast<std::ptrdiff_t>(index));
-}
-
 void ScreenFrames::follow() {
     if (!loaded_) return;
     follower_->setEnabled(false);
@@ -154,15 +144,26 @@ void ScreenFrames::follow() {
     screens_ = std::move(now);
     severalScreens_ = severalScreens_ || screens_.size() > 1;
     const std::set<std::u16string> wanted = this->wanted();
-
     const auto present = [this](const std::u16string& identity) -> const platform::Screen* {
         for (const platform::Screen& screen : screens_)
             if (screen.identity == identity) return &screen;
         return nullptr;
     };
-    for (std::size_t i = frames_.size(); i-- > 0;) {
-        const std::u16string& identity = frames_[i]->screen().identity;
-        if (!present(identity) || !wanted.contains(identity)) retire(i);
+
+    // Frames that go keep their windows until the end, so that the keyboard moves from window to
+    // window; their margins are remembered now, before another frame takes the program-wide pair.
+    std::vector<std::unique_ptr<frmZelvaro>> going;
+    for (auto frame = frames_.begin(); frame != frames_.end();) {
+        const std::u16string& identity = (*frame)->screen().identity;
+        if (present(identity) && wanted.contains(identity)) {
+            ++frame;
+            continue;
+        }
+        remembered_[identity] = (*frame)->pair();
+        (*frame)->useProgramMargins(false);
+        if (keyboard_ == frame->get()) keyboard_ = nullptr;
+        going.push_back(std::move(*frame));
+        frame = frames_.erase(frame);
     }
     // The frame that stops being primary gives the program-wide margins up before another
     // takes them.
@@ -195,18 +196,23 @@ void ScreenFrames::follow() {
     }
     for (frmZelvaro* frame : added) {
         frame->Load();
-        if (!frame->loaded()) {
-            // The runtime told the user why; the screen stays checked for the next change.
-            const auto failed = std::find_if(frames_.begin(), frames_.end(),
-                                             [&](const auto& f) { return f.get() == frame; });
-            if (keyboard_ == frame) keyboard_ = nullptr;
-            retired_.push_back(std::move(*failed));
-            frames_.erase(failed);
-        }
+        if (frame->loaded()) continue;
+        // The runtime told the user why; the screen stays checked for the next change.
+        const auto failed = std::find_if(frames_.begin(), frames_.end(),
+                                         [&](const auto& f) { return f.get() == frame; });
+        if (keyboard_ == frame) keyboard_ = nullptr;
+        retired_.push_back(std::move(*failed));
+        frames_.erase(failed);
     }
+    const bool loadedWithKeyboard =
+        keyboard_ && std::find(added.begin(), added.end(), keyboard_) != added.end();
     if (!keyboard_ && !frames_.empty()) keyboard_ = frames_.front().get();
-    const bool keyboardOnNewFrame = std::find(added.begin(), added.end(), keyboard_) != added.end();
-    if (keyboardLost && keyboard_ && !keyboardOnNewFrame) keyboard_->keyboardMoved(true);
+    if (keyboardLost && keyboard_ && !loadedWithKeyboard) keyboard_->keyboardMoved(true);
+
+    for (auto& frame : going) {
+        frame->closeWindow();
+        retired_.push_back(std::move(frame));
+    }
 }
 
 void ScreenFrames::clicked(frmZelvaro& frame) {

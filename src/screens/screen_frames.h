@@ -29,7 +29,7 @@ class ScreenFrames final {
     // Longer tokens name no screen: the longest identities known escape to a few hundred units.
     static constexpr std::size_t kMaxTokenLength = 1024;
     // Screen changes come in bursts (a display added, then the desktop resized): one follow after.
-    static constexpr std::chrono::milliseconds kFollowDelay{100};
+    static constexpr std::chrono::milliseconds kFollowDelay{20};
 
     explicit ScreenFrames(platform::Runtime& runtime);
     ScreenFrames(const ScreenFrames&) = delete;
@@ -80,7 +80,6 @@ class ScreenFrames final {
     // The present screens that get a frame: the checked ones, or the primary if none is present.
     std::set<std::u16string> wanted() const;
     margins::Pair marginsFor(const platform::Screen& screen);
-    void retire(std::size_t frame);
 
     platform::Runtime& runtime_;
     std::vector<platform::Screen> screens_;

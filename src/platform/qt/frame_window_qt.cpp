@@ -142,6 +142,9 @@ void QtFrameWindow::setBackColour(platform::Colour colour) {
 
 void QtFrameWindow::setRegion(platform::RegionHandle region) {
     setShape(runtime_.takeRegion(region));
+    // Painting is clipped to the shape: what the new shape adds was last painted in an older
+    // colour, and an expose would show that.
+    update();
 }
 
 namespace {

@@ -1,0 +1,88 @@
+# Helpers for scenarios with several screens: a private Xorg with the dummy video driver, whose
+# RandR outputs DUMMY0 to DUMMY15 can be switched on and off as displays are plugged and unplugged;
+# bands read on any screen. Sourced after lib.sh.
+# shellcheck shell=bash
+
+E2E_SECOND_MODE=800x600_e2e
+
+# Xorg needs a configuration with the dummy driver; the virtual size leaves room for a second screen.
+write_dummy_config() { # file
+    cat >"$1" <<'EOF'
+Section "Device"
+    Identifier "dummy"
+    Driver "dummy"
+    VideoRam 256000
+EndSection
+Section "Monitor"
+    Identifier "monitor"
+    HorizSync 5.0 - 1000.0
+    VertRefresh 5.0 - 200.0
+EndSection
+Section "Screen"
+    Identifier "screen"
+    Device "dummy"
+    Monitor "monitor"
+    DefaultDepth 24
+    SubSection "Display"
+        Depth 24
+        Virtual 4096 2160
+    EndSubSection
+EndSection
+EOF
+}
+
+# A private Xorg on a free display number, one 1024 × 768 screen, the coloured root, and the window
+# manager E2E_WM asks for.
+start_dummy_display() {
+    local fd_file config=$e2e_artifacts/xorg-dummy.conf
+    fd_file=$(mktemp)
+    write_dummy_config "$config"
+    Xorg -displayfd 3 -config "$config" -logfile "$e2e_artifacts/xorg.log" -noreset -nolisten tcp \
+        3>"$fd_file" >/dev/null 2>&1 &
+    E2E_XVFB_PID=$! # stop_display ends it
+    wait_for 30 test -s "$fd_file" || { log "Xorg with the dummy driver did not start"; return 1; }
+    export DISPLAY=":$(head -n1 "$fd_file")"
+    rm -f "$fd_file"
+    xrandr --output DUMMY0 --mode 1024x768 && xrandr --fb 1024x768 ||
+        { log "xrandr cannot set DUMMY0 to 1024x768"; return 1; }
+    xrandr --newmode "$E2E_SECOND_MODE" 40 800 840 968 1056 600 601 605 628 &&
+        xrandr --addmode DUMMY1 "$E2E_SECOND_MODE" || { log "xrandr cannot add the 800x600 mode"; return 1; }
+    xsetroot -solid "$E2E_ROOT_COLOUR"
+    if [ "${E2E_WM:-none}" = openbox ]; then
+        openbox --sm-disable >"$e2e_artifacts/openbox.log" 2>&1 &
+        E2E_WM_PID=$!
+        wm_running() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; }
+        wait_for 10 wm_running || { log "openbox did not start"; return 1; }
+        log "window manager: openbox"
+    fi
+}
+
+monitors() { xrandr --listmonitors | sed -n 's/^Monitors: //p'; }
+# The second display, 800 × 600, plugged in right of the first, or unplugged.
+plug_second() { xrandr --output DUMMY1 --mode "$E2E_SECOND_MODE" --right-of DUMMY0 && [ "$(monitors)" = 2 ]; }
+unplug_second() { xrandr --output DUMMY1 --off && xrandr --fb 1024x768 && [ "$(monitors)" = 1 ]; }
+
+# Shown windows of the program.
+shown_windows() {
+    local window
+    for window in $(target_windows); do
+        xwininfo -id "$window" 2>/dev/null | grep -q 'Map State: IsViewable' && echo "$window"
+    done
+}
+shown_windows_are() { [ "$(shown_windows | grep -c .)" = "$1" ]; }
+
+# The bands of the frame on the screen at (x0, y0) of size w × h, read along the middle of each
+# side of a fresh capture: bands_on X0 Y0 W H HORIZONTAL VERTICAL COLOUR.
+bands_on() {
+    local x0=$1 y0=$2 w=$3 h=$4 bh=$5 bv=$6 c=$7
+    local midx=$((x0 + w / 2)) midy=$((y0 + h / 2))
+    pixel_is $((x0 + bh - 1)) "$midy" "$c" && pixel_is $((x0 + bh)) "$midy" "$E2E_DESKTOP" &&
+        pixel_is $((x0 + w - bh - 1)) "$midy" "$E2E_DESKTOP" &&
+        pixel_is $((x0 + w - bh)) "$midy" "$c" &&
+        pixel_is "$midx" $((y0 + bv - 1)) "$c" && pixel_is "$midx" $((y0 + bv)) "$E2E_DESKTOP" &&
+        pixel_is "$midx" $((y0 + h - bv - 1)) "$E2E_DESKTOP" &&
+        pixel_is "$midx" $((y0 + h - bv)) "$c"
+}
+captured_bands_on() { capture && bands_on "$@"; }
+first_bands() { wait_for "$4" captured_bands_on 0 0 1024 768 "$1" "$2" "$3"; }
+second_bands() { wait_for "$4" captured_bands_on 1024 0 800 600 "$1" "$2" "$3"; }

@@ -1,0 +1,82 @@
+#!/usr/bin/env bash
+# A frame per screen as a user meets it, on an Xorg whose second display can be plugged and
+# unplugged: the screens submenu, a frame added on the second screen, its own margins and
+# keyboard, its reset, unplugging and plugging it back, and a restart that brings both frames back.
+# Usage: screens.sh TARGET, with the target's variables in the environment (see target-*.sh).
+here=$(cd "$(dirname "$0")" && pwd)
+source "$here/lib.sh"
+source "$here/screens-lib.sh"
+source "$here/target-$1.sh"
+
+trap 'target_kill; stop_display' EXIT
+start_dummy_display
+check "a second display is plugged in right of the first" plug_second
+target_clear_settings
+
+right_click() { xdotool mousemove "$1" "$2" click 3; sleep 0.5; }
+menu_shows() { capture && ! pixel_is "$1" "$2" "$E2E_DESKTOP"; }
+# Milliseconds until the program shows this many windows, at most 5 s.
+follow_ms() {
+    local start
+    start=$(now_ms)
+    wait_for 5 shown_windows_are "$1" || return 1
+    echo $(($(now_ms) - start))
+}
+
+target_start
+check "at first start only the first screen has a frame" first_bands 20 50 "$E2E_GLOW" 30
+check "and it fades" first_bands 20 50 "$E2E_BLACK" 5
+check "the second screen has none" shown_windows_are 1
+
+right_click 10 384
+xdotool key c
+check "the menu opens the screens submenu with c" wait_for 3 menu_shows 200 440
+cp "$e2e_artifacts/screen.png" "$e2e_artifacts/screens-menu.png"
+xdotool key 2
+check "its second item puts a frame on the second screen, black" second_bands 20 50 "$E2E_BLACK" 5
+capture
+check "the first frame keeps the keyboard and its margins" bands_on 0 0 1024 768 20 50 "$E2E_BLACK"
+
+xdotool mousemove 1030 300 click 1
+check "a click on a band of the second frame makes it glow" second_bands 20 50 "$E2E_GLOW" 3
+xdotool key Right Right Right Down Down
+check "the arrows move its bands to 23 and 52" second_bands 23 52 "$E2E_GLOW" 3
+check "the first frame stays black at 20 and 50" bands_on 0 0 1024 768 20 50 "$E2E_BLACK"
+check "the second frame fades" second_bands 23 52 "$E2E_BLACK" 5
+
+right_click 1030 300
+xdotool key r
+check "reset from the second frame's menu resets that frame" second_bands 20 50 "$E2E_GLOW" 3
+check "and not the first" bands_on 0 0 1024 768 20 50 "$E2E_BLACK"
+xdotool key Right Right
+check "then two Right give 22" second_bands 22 50 "$E2E_GLOW" 3
+
+check "the second display is unplugged" unplug_second
+ms=$(follow_ms 1) && log "unplugged: followed in $ms ms"
+check "its frame goes within a second" test -n "$ms" -a "${ms:-9999}" -lt 1000
+check "the keyboard goes back to the first frame, which glows" first_bands 20 50 "$E2E_GLOW" 3
+xdotool key Right
+check "and takes the arrows" first_bands 21 50 "$E2E_GLOW" 3
+
+check "the second display is plugged back in" plug_second
+ms=$(follow_ms 2) && log "plugged back: followed in $ms ms"
+check "its frame comes back within a second" test -n "$ms" -a "${ms:-9999}" -lt 1000
+check "with its margins of 22 and 50" second_bands 22 50 "$E2E_BLACK" 3
+
+xdotool key Escape
+check "Escape ends the program" target_wait_exit 3
+check "the first screen's margins are under the plain keys" \
+    test "$(target_stored Horizontale) $(target_stored Verticale)" = "21 50"
+check "the checked set names two screens" test "$(target_stored Ecrans | wc -w)" = 2
+target_end
+
+target_start
+check "a restart brings the first frame back at 21" first_bands 21 50 "$E2E_GLOW" 30
+check "and the second at 22" second_bands 22 50 "$E2E_BLACK" 3
+capture
+cp "$e2e_artifacts/screen.png" "$e2e_artifacts/screens-restart.png"
+xdotool key Escape
+check "the restarted program ends on Escape" target_wait_exit 3
+target_end
+
+finish
