@@ -37,7 +37,7 @@ target_stored() { # key
         inside && index($0, key "=") == 1 { print substr($0, length(key) + 2) }' "$E2E_SETTINGS_FILE"
 }
 
-target_windows() { xdotool search --pid "$E2E_PID" 2>/dev/null || true; }
+target_windows() { xdotool search "$@" --pid "$E2E_PID" 2>/dev/null || true; }
 
 target_end() { :; }
 

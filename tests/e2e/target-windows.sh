@@ -32,7 +32,7 @@ target_stored() { # key
         sed -n "s/^ *$1 *REG_SZ *//p"
 }
 
-target_windows() { xdotool search --class zelvaro.exe 2>/dev/null || true; }
+target_windows() { xdotool search "$@" --class zelvaro.exe 2>/dev/null || true; }
 
 target_end() { wineserver -k 2>/dev/null || true; }
 
