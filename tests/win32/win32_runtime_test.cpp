@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "frame/frame_form.h"
 #include "frame/margins.h"
@@ -143,6 +144,22 @@ void closeRequestsSaveTheMargins(win32::Win32Runtime& runtime) {
     RegDeleteKeyW(HKEY_CURRENT_USER, kConfig);
 }
 
+// The monitor list as the frames see it: one primary screen at the origin, as large as the system
+// metrics say, named so that its margins find it again.
+void monitorsAreListedWithTheirIdentity(win32::Win32Runtime& runtime) {
+    const std::vector<platform::Screen> screens = runtime.screens();
+    check(!screens.empty(), "the monitors are listed");
+    if (screens.empty()) return;
+    const platform::Screen& primary = platform::primaryOf(screens);
+    check(primary.primary &&
+              primary.bounds == platform::PixelRect{0, 0, GetSystemMetrics(SM_CXSCREEN),
+                                                    GetSystemMetrics(SM_CYSCREEN)},
+          "the primary one covers the screen from the origin");
+    check(!primary.identity.empty() && primary.identity == runtime.screens().front().identity,
+          "it has an identity, the same at every look");
+    check(primary.twipsPerPixelX > 0 && primary.twipsPerPixelY > 0, "and a density");
+}
+
 } // namespace
 
 int main() {
@@ -151,6 +168,7 @@ int main() {
     enablingAnEnabledTimerKeepsItsCountdown(runtime);
     settingsOfTheWrongTypeReadAsAbsent(runtime);
     closeRequestsSaveTheMargins(runtime);
+    monitorsAreListedWithTheirIdentity(runtime);
     std::printf("%d passed, %d failed\n", passed, failed);
     return failed ? 1 : 0;
 }
