@@ -111,13 +111,17 @@ start_display() {
     export DISPLAY=":$(head -n1 "$fd_file")"
     rm -f "$fd_file"
     xsetroot -solid "$E2E_ROOT_COLOUR"
-    if [ "${E2E_WM:-none}" = openbox ]; then
-        openbox --sm-disable >"$e2e_artifacts/openbox.log" 2>&1 &
-        E2E_WM_PID=$!
-        wm_running() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; }
-        wait_for 10 wm_running || { log "openbox did not start"; return 1; }
-        log "window manager: openbox"
-    fi
+    start_window_manager
+}
+
+# Openbox when E2E_WM asks for it; otherwise no window manager.
+start_window_manager() {
+    [ "${E2E_WM:-none}" = openbox ] || return 0
+    openbox --sm-disable >"$e2e_artifacts/openbox.log" 2>&1 &
+    E2E_WM_PID=$!
+    wm_running() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; }
+    wait_for 10 wm_running || { log "openbox did not start"; return 1; }
+    log "window manager: openbox"
 }
 
 # Switches the screen to a smaller resolution, as a user changing it in the display settings.

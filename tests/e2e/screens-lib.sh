@@ -40,7 +40,12 @@ start_dummy_display() {
     Xorg -displayfd 3 -config "$config" -logfile "$e2e_artifacts/xorg.log" -noreset -nolisten tcp \
         3>"$fd_file" >/dev/null 2>&1 &
     E2E_XVFB_PID=$! # stop_display ends it
-    wait_for 30 test -s "$fd_file" || { log "Xorg with the dummy driver did not start"; return 1; }
+    if ! wait_for 30 test -s "$fd_file"; then
+        log "Xorg with the dummy driver did not start (it needs root and $(
+            )xserver-xorg-video-dummy); its log ends with:"
+        tail -n 5 "$e2e_artifacts/xorg.log" >&2 || true
+        return 1
+    fi
     export DISPLAY=":$(head -n1 "$fd_file")"
     rm -f "$fd_file"
     xrandr --output DUMMY0 --mode 1024x768 && xrandr --fb 1024x768 ||
@@ -48,13 +53,7 @@ start_dummy_display() {
     xrandr --newmode "$E2E_SECOND_MODE" 40 800 840 968 1056 600 601 605 628 &&
         xrandr --addmode DUMMY1 "$E2E_SECOND_MODE" || { log "xrandr cannot add the 800x600 mode"; return 1; }
     xsetroot -solid "$E2E_ROOT_COLOUR"
-    if [ "${E2E_WM:-none}" = openbox ]; then
-        openbox --sm-disable >"$e2e_artifacts/openbox.log" 2>&1 &
-        E2E_WM_PID=$!
-        wm_running() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; }
-        wait_for 10 wm_running || { log "openbox did not start"; return 1; }
-        log "window manager: openbox"
-    fi
+    start_window_manager
 }
 
 monitors() { xrandr --listmonitors | sed -n 's/^Monitors: //p'; }

@@ -57,7 +57,8 @@ class Win32Runtime final : public platform::Runtime, public platform::Regions {
     static LRESULT CALLBACK timerWindowProc(HWND window, UINT message, WPARAM wParam,
                                             LPARAM lParam) noexcept;
     // Wine 8 tells its programs nothing of displays that the X server adds, removes or resizes:
-    // there, the list is compared four times a second and the windows told as Windows would tell them.
+    // there, the list is compared four times a second and the windows are told as Windows would
+    // tell them.
     void watchScreensUnderWine();
     void compareScreens() noexcept;
 
