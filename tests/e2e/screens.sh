@@ -24,8 +24,8 @@ follow_ms() {
 }
 
 target_start
-check "at first start only the first screen has a frame" first_bands 20 50 "$E2E_GLOW" 30
-check "and it fades" first_bands 20 50 "$E2E_BLACK" 5
+check "at first start only the first screen has a frame" first_bands 20 50 any 30
+check "and it ends black" first_bands 20 50 "$E2E_BLACK" 5
 check "the second screen has none" shown_windows_are 1
 
 right_click 10 384
@@ -38,26 +38,26 @@ check "its second item puts a frame on the second screen, black" second_bands 20
 check "the first frame keeps the keyboard and its margins" first_bands 20 50 "$E2E_BLACK" 5
 
 xdotool mousemove 1030 300 click 1
-check "a click on a band of the second frame makes it glow" second_bands 20 50 "$E2E_GLOW" 3
+check "a click on a band of the second frame makes it glow" wait_for 3 glows_at 1030 300
 xdotool key Right Right Right Down Down
-check "the arrows move its bands to 23 and 52" second_bands 23 52 "$E2E_GLOW" 3
+check "the arrows move its bands to 23 and 52" second_bands 23 52 any 3
 check "the first frame stays black at 20 and 50" bands_on 0 0 1024 768 20 50 "$E2E_BLACK"
 check "the second frame fades" second_bands 23 52 "$E2E_BLACK" 5
 
 right_click 1030 300
 xdotool key r
-check "reset from the second frame's menu resets that frame" second_bands 20 50 "$E2E_GLOW" 3
+check "reset from the second frame's menu resets that frame" second_bands 20 50 any 3
 check "and not the first" bands_on 0 0 1024 768 20 50 "$E2E_BLACK"
 xdotool key Right Right
-check "then two Right give 22" second_bands 22 50 "$E2E_GLOW" 3
+check "then two Right give 22" second_bands 22 50 any 3
 
 check "the second display is unplugged" unplug_second
 # A second on a quiet machine; the bound leaves room for a loaded one.
 ms=$(follow_ms 1) && log "unplugged: followed in $ms ms"
 check "its frame goes" test -n "$ms"
-check "the keyboard goes back to the first frame, which glows" first_bands 20 50 "$E2E_GLOW" 3
+check "the keyboard goes back to the first frame, which glows" wait_for 3 glows_at 5 384
 xdotool key Right
-check "and takes the arrows" first_bands 21 50 "$E2E_GLOW" 3
+check "and takes the arrows" first_bands 21 50 any 3
 
 check "the second display is plugged back in" plug_second
 ms=$(follow_ms 2) && log "plugged back: followed in $ms ms"
@@ -72,8 +72,7 @@ check "the checked set names two screens" test "$(target_stored Ecrans | wc -w)"
 target_end
 
 target_start
-# Glowing or already faded: a slow start may take longer than the glow.
-check "a restart brings the first frame back at 21" first_bands 21 50 "$E2E_BLACK" 30
+check "a restart brings the first frame back at 21" first_bands 21 50 any 30
 check "and the second at 22" second_bands 22 50 "$E2E_BLACK" 3
 capture
 cp "$e2e_artifacts/screen.png" "$e2e_artifacts/screens-restart.png"
