@@ -141,10 +141,11 @@ void QtFrameWindow::setBackColour(platform::Colour colour) {
 }
 
 void QtFrameWindow::setRegion(platform::RegionHandle region) {
+    const QRegion before = mask();
     setShape(runtime_.takeRegion(region));
     // Painting is clipped to the shape: what the new shape adds was last painted in an older
-    // colour, and an expose would show that.
-    update();
+    // colour, which an expose would show.
+    update(mask().subtracted(before));
 }
 
 namespace {
