@@ -47,50 +47,69 @@ start_dummy_display() {
     fi
     export DISPLAY=":$(head -n1 "$fd_file")"
     rm -f "$fd_file"
-    xrandr --output DUMMY0 --mode 1024x768 && xrandr --fb 1024x768 ||
-        { log "xrandr cannot set DUMMY0 to 1024x768"; return 1; }
-    xrandr --newmode "$E2E_SECOND_MODE" 40 800 840 968 1056 600 601 605 628 &&
-        xrandr --addmode DUMMY1 "$E2E_SECOND_MODE" || { log "xrandr cannot add the 800x600 mode"; return 1; }
+    xrandr --output DUMMY0 --mode 1024x768
+    xrandr --fb 1024x768
+    xrandr --newmode "$E2E_SECOND_MODE" 40 800 840 968 1056 600 601 605 628
+    xrandr --addmode DUMMY1 "$E2E_SECOND_MODE"
     xsetroot -solid "$E2E_ROOT_COLOUR"
     start_window_manager
 }
 
-monitors() { xrandr --listmonitors | sed -n 's/^Monitors: //p'; }
-# The second display, 800 × 600, plugged in right of the first, or unplugged.
-plug_second() { xrandr --output DUMMY1 --mode "$E2E_SECOND_MODE" --right-of DUMMY0 && [ "$(monitors)" = 2 ]; }
-unplug_second() { xrandr --output DUMMY1 --off && xrandr --fb 1024x768 && [ "$(monitors)" = 1 ]; }
+monitors_are() {
+    local listed
+    listed=$(tool xrandr --listmonitors) || return
+    listed=$(sed -n 's/^Monitors: //p' <<<"$listed")
+    is_number "$listed" "xrandr's count of monitors" || return
+    [ "$listed" = "$1" ] || { explain "$listed monitors"; return 1; }
+}
+# The second display, 800 × 600, plugged in right of the first, or unplugged; captures then take
+# the whole desktop.
+plug_second() {
+    tool xrandr --output DUMMY1 --mode "$E2E_SECOND_MODE" --right-of DUMMY0 || return
+    E2E_WIDTH=1824 E2E_HEIGHT=768
+    monitors_are 2
+}
+unplug_second() {
+    tool xrandr --output DUMMY1 --off && tool xrandr --fb 1024x768 || return
+    E2E_WIDTH=1024 E2E_HEIGHT=768
+    monitors_are 1
+}
 
 # How many windows of the program are shown: one look, cheap enough to time a follow by.
-shown_windows_are() { [ "$(target_windows --onlyvisible | grep -c .)" = "$1" ]; }
+shown_windows_are() {
+    local shown
+    shown=$(target_windows --onlyvisible | wc -l)
+    [ "$shown" = "$1" ] || { explain "$shown windows shown"; return 1; }
+}
 
 # The bands of the frame on the screen at (x0, y0) of size w × h, read along the middle of each
-# side of the last capture in one pass: bands_on X0 Y0 W H HORIZONTAL VERTICAL COLOUR, where the
-# colour "any" takes every colour but the desktop's (a glow may fade while a loaded machine looks).
+# side of the last capture: bands_on X0 Y0 W H HORIZONTAL VERTICAL COLOUR, where the colour "any"
+# takes every colour but the desktop's (a glow may fade while a loaded machine looks).
 bands_on() {
-    local x0=$1 y0=$2 w=$3 h=$4 bh=$5 bv=$6 c=$7 d=$E2E_DESKTOP
-    local midx=$((x0 + w / 2)) midy=$((y0 + h / 2)) points='' expected=() seen p i=0
-    for p in "$((x0 + bh - 1)) $midy $c" "$((x0 + bh)) $midy $d" "$((x0 + w - bh - 1)) $midy $d" \
-        "$((x0 + w - bh)) $midy $c" "$midx $((y0 + bv - 1)) $c" "$midx $((y0 + bv)) $d" \
-        "$midx $((y0 + h - bv - 1)) $d" "$midx $((y0 + h - bv)) $c"; do
-        read -r px py colour <<<"$p"
-        points+="%[pixel:p{$px,$py}] "
-        expected+=("$colour")
-    done
-    for seen in $(convert "$e2e_artifacts/screen.png" -format "$points" info: |
-        sed -E 's/srgba?\(([0-9]+),([0-9]+),([0-9]+)[^)]*\)/\1,\2,\3/g'); do
-        if [ "${expected[i]}" = any ]; then
-            [ "$seen" != "$d" ] || return 1
-        else
-            [ "$seen" = "${expected[i]}" ] || return 1
+    local x0=$1 y0=$2 w=$3 h=$4 bh=$5 bv=$6 c=$7 d=$E2E_DESKTOP found i=0 seen
+    local midx=$((x0 + w / 2)) midy=$((y0 + h / 2))
+    local expected=("$c" "$d" "$d" "$c" "$c" "$d" "$d" "$c")
+    found=$(pixels $((x0 + bh - 1)) "$midy" $((x0 + bh)) "$midy" $((x0 + w - bh - 1)) "$midy" \
+        $((x0 + w - bh)) "$midy" "$midx" $((y0 + bv - 1)) "$midx" $((y0 + bv)) \
+        "$midx" $((y0 + h - bv - 1)) "$midx" $((y0 + h - bv))) || return
+    while read -r seen; do
+        if [ "${expected[i]}" = any ] && [ "$seen" != "$d" ] || [ "$seen" = "${expected[i]}" ]; then
+            i=$((i + 1))
+            continue
         fi
-        i=$((i + 1))
-    done
-    [ "$i" = 8 ]
+        explain "bands of $bh and $bv at ($x0,$y0) read: $(tr '\n' ' ' <<<"$found")"
+        return 1
+    done <<<"$found"
 }
 # A shade of red at one pixel, read on its own: quick enough to catch a glow on a loaded machine.
 glows_at() {
-    import -window root -crop "1x1+$1+$2" -depth 8 txt:- | tail -n1 |
-        grep -qE '\(([1-9][0-9]*),0,0\)'
+    local read
+    inside_screen "$1" "$2" 1 1 || return
+    read=$(tool import -window root -crop "1x1+$1+$2" -depth 8 txt:-) || return
+    [[ $(tail -n1 <<<"$read") =~ \(([0-9]+),([0-9]+),([0-9]+) ]] ||
+        { cannot_tell "a pixel reads \"$read\""; return; }
+    [ "${BASH_REMATCH[1]}" -gt 0 ] && [ "${BASH_REMATCH[2]}${BASH_REMATCH[3]}" = 00 ] ||
+        { explain "($1,$2) reads ${BASH_REMATCH[*]:1}"; return 1; }
 }
 captured_bands_on() { capture && bands_on "$@"; }
 first_bands() { wait_for "$4" captured_bands_on 0 0 1024 768 "$1" "$2" "$3"; }
