@@ -183,6 +183,7 @@ void frmZelvaro::onKeyUp(std::int16_t keyCode, std::int16_t shift) {
 void frmZelvaro::onMouseDown(std::int16_t button, std::int16_t shift, double x, double y) {
     if (!loaded()) return;
     if (owner_) {
+        if (!owner_->isLive(*this)) return;
         const auto busy = owner_->busy();
         if (!owner_->modal()) Form_MouseDown(button, shift, x, y);
         return;

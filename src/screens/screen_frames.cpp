@@ -54,6 +54,7 @@ void ScreenFrames::Unload() {
     save();
     loaded_ = false;
     follower_->setEnabled(false);
+    closeGoing();
     for (const auto& frame : frames_)
         frame->closeWindow();
     runtime_.quit();
@@ -139,6 +140,7 @@ void ScreenFrames::follow() {
     if (!loaded_) return;
     follower_->setEnabled(false);
     if (busy_ == 0) retired_.clear();
+    closeGoing();
     std::vector<platform::Screen> now = runtime_.screens();
     if (now.empty()) return; // nothing to lay frames on; the next change brings screens back
     screens_ = std::move(now);
@@ -150,9 +152,9 @@ void ScreenFrames::follow() {
         return nullptr;
     };
 
-    // Frames that go keep their windows until the end, so that the keyboard moves from window to
-    // window; their margins are remembered now, before another frame takes the program-wide pair.
-    std::vector<std::unique_ptr<frmZelvaro>> going;
+    // Frames that go keep their windows until the next follow, so that the keyboard moves from
+    // window to window (a window system may hand the keyboard over only from its event loop);
+    // their margins are remembered now, before another frame takes the program-wide pair.
     for (auto frame = frames_.begin(); frame != frames_.end();) {
         const std::u16string& identity = (*frame)->screen().identity;
         if (present(identity) && wanted.contains(identity)) {
@@ -162,7 +164,7 @@ void ScreenFrames::follow() {
         remembered_[identity] = (*frame)->pair();
         (*frame)->useProgramMargins(false);
         if (keyboard_ == frame->get()) keyboard_ = nullptr;
-        going.push_back(std::move(*frame));
+        going_.push_back(std::move(*frame));
         frame = frames_.erase(frame);
     }
     // The frame that stops being primary gives the program-wide margins up before another
@@ -209,14 +211,24 @@ void ScreenFrames::follow() {
     if (!keyboard_ && !frames_.empty()) keyboard_ = frames_.front().get();
     if (keyboardLost && keyboard_ && !loadedWithKeyboard) keyboard_->keyboardMoved(true);
 
-    for (auto& frame : going) {
+    if (!going_.empty()) follower_->setEnabled(true);
+}
+
+void ScreenFrames::closeGoing() {
+    for (auto& frame : going_) {
         frame->closeWindow();
         retired_.push_back(std::move(frame));
     }
+    going_.clear();
+}
+
+bool ScreenFrames::isLive(const frmZelvaro& frame) const {
+    return std::any_of(frames_.begin(), frames_.end(),
+                       [&](const auto& f) { return f.get() == &frame; });
 }
 
 void ScreenFrames::clicked(frmZelvaro& frame) {
-    if (keyboard_ == &frame) return;
+    if (keyboard_ == &frame || !isLive(frame)) return;
     frmZelvaro* previous = std::exchange(keyboard_, &frame);
     if (previous) previous->keyboardMoved(false);
     frame.keyboardMoved(true);

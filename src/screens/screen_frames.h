@@ -51,6 +51,8 @@ class ScreenFrames final {
     void toggle(std::size_t screen);
     const std::vector<std::unique_ptr<frmZelvaro>>& frames() const { return frames_; }
     frmZelvaro* frameOn(std::u16string_view identity) const;
+    // A frame of a checked screen, not one whose screen has just gone.
+    bool isLive(const frmZelvaro& frame) const;
     frmZelvaro* keyboardFrame() const { return keyboard_; }
 
     // What the frames hand over.
@@ -77,6 +79,7 @@ class ScreenFrames final {
 
   private:
     void follow();
+    void closeGoing();
     // The present screens that get a frame: the checked ones, or the primary if none is present.
     std::set<std::u16string> wanted() const;
     margins::Pair marginsFor(const platform::Screen& screen);
@@ -84,6 +87,8 @@ class ScreenFrames final {
     platform::Runtime& runtime_;
     std::vector<platform::Screen> screens_;
     std::vector<std::unique_ptr<frmZelvaro>> frames_;
+    // Frames whose screen went, their windows still open until the next follow.
+    std::vector<std::unique_ptr<frmZelvaro>> going_;
     // Closed frames, destroyed once no handler of theirs can be running.
     std::vector<std::unique_ptr<frmZelvaro>> retired_;
     frmZelvaro* keyboard_ = nullptr;

@@ -52,8 +52,10 @@ class Screens : public ::testing::Test {
         runtime.mouseDownOn(screen, buttons::Right, runtime.now());
         runtime.runFor(0ms);
     }
+    // A frame that goes closes its window at the next follow, once the keyboard has moved.
     void toggle(std::u16string_view from, std::size_t screen) {
         choose(from, platform::MenuChoice(frmPopup::mnuPopupÉcrans, screen));
+        runtime.runFor(ScreenFrames::kFollowDelay);
     }
     void press(std::int16_t key, int times = 1) {
         for (int i = 0; i < times; ++i)
@@ -209,7 +211,7 @@ TEST_F(Screens, AScreenUnpluggedAndPluggedBackGetsItsFrameAndMarginsBack) {
     press(keys::Right, 7);
     const Millis unplugged = runtime.now() + 1s;
     runtime.changeScreens({kLaptop}, unplugged);
-    runtime.runUntil(unplugged + ScreenFrames::kFollowDelay);
+    runtime.runUntil(unplugged + 2 * ScreenFrames::kFollowDelay);
     EXPECT_FALSE(runtime.windowOn(kTelevision.identity));
     // The keyboard is back on the primary screen's frame, which glows to say so.
     EXPECT_EQ(colourOn(u"A"), kGlow);
