@@ -151,7 +151,6 @@ bool frmZelvaro::hasKeyboard() const {
 void frmZelvaro::keyboardMoved(bool here) {
     if (!loaded()) return;
     if (here) {
-        window_->show();
         window_->setBackColour(modRégions::kGlowColour);
         tmrMinuterie_->setEnabled(true);
     } else {

@@ -71,7 +71,8 @@ class frmZelvaro final : private platform::WindowEvents {
     void useProgramMargins(bool use);
     // Only the frame that takes the arrow keys glows.
     bool hasKeyboard() const;
-    // The keyboard came to this frame (it glows, then fades) or left it (it turns black).
+    // The keyboard came to this frame (it glows, then fades) or left it (it turns black). The
+    // window system's focus may stay with another frame's window: the owner hands keys on.
     void keyboardMoved(bool here);
     ScreenFrames* owner() { return owner_; }
 

@@ -209,7 +209,11 @@ void ScreenFrames::follow() {
     const bool loadedWithKeyboard =
         keyboard_ && std::find(added.begin(), added.end(), keyboard_) != added.end();
     if (!keyboard_ && !frames_.empty()) keyboard_ = frames_.front().get();
-    if (keyboardLost && keyboard_ && !loadedWithKeyboard) keyboard_->keyboardMoved(true);
+    // The window that had the system's keyboard focus may be going: this one takes it.
+    if (keyboardLost && keyboard_ && !loadedWithKeyboard) {
+        keyboard_->window().show();
+        keyboard_->keyboardMoved(true);
+    }
 
     if (!going_.empty()) follower_->setEnabled(true);
 }
@@ -227,6 +231,8 @@ bool ScreenFrames::isLive(const frmZelvaro& frame) const {
                        [&](const auto& f) { return f.get() == &frame; });
 }
 
+// The click itself gave the window system's focus to one of the frames' windows, whichever
+// the system chose: keys reach the owner from any of them.
 void ScreenFrames::clicked(frmZelvaro& frame) {
     if (keyboard_ == &frame || !isLive(frame)) return;
     frmZelvaro* previous = std::exchange(keyboard_, &frame);
