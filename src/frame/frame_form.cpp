@@ -215,7 +215,21 @@ void frmZelvaro::refitToScreen() {
                           pixels(screen.widthTwips, screen.twipsPerPixelX),
                           pixels(screen.heightTwips, screen.twipsPerPixelY));
     limits_ = margins::computeLimits(screen);
-    // As at start-up: the new frame glows, then fades.
+    glowThenFade();
+}
+
+void frmZelvaro::onSecondStart() {
+    if (owner_) return owner_->secondStart();
+    secondStart();
+}
+
+void frmZelvaro::secondStart() {
+    if (!loaded()) return;
+    window_->show();
+    glowThenFade();
+}
+
+void frmZelvaro::glowThenFade() {
     modRégions::AppliquerMarges(*this);
     if (hasKeyboard()) tmrMinuterie_->setEnabled(true);
 }

@@ -75,6 +75,9 @@ class frmZelvaro final : private platform::WindowEvents {
     // window system's focus may stay with another frame's window: the owner hands keys on.
     void keyboardMoved(bool here);
     ScreenFrames* owner() { return owner_; }
+    // Zelvaro was started again while this frame runs: rather than a second frame, whose margins
+    // would overwrite these on exit, this one comes forward, takes the keyboard and glows.
+    void secondStart();
 
     platform::Runtime& runtime() { return runtime_; }
     // From the first load on; after an unload the window is closed but the object stays, since
@@ -92,6 +95,9 @@ class frmZelvaro final : private platform::WindowEvents {
     void onMouseDown(std::int16_t button, std::int16_t shift, double x, double y) override;
     void onCloseRequest() override;
     void onDisplayChange() override;
+    void onSecondStart() override;
+    // The glow of a new shape, then the fade, as at start-up.
+    void glowThenFade();
 
     platform::Runtime& runtime_;
     ScreenFrames* owner_ = nullptr;

@@ -179,6 +179,8 @@ class WindowEvents {
     virtual void onCloseRequest() = 0;
     // A screen came or went, or one's size, place, density or primary flag changed.
     virtual void onDisplayChange() = 0;
+    // The program was started again in this session; that start showed nothing and ended.
+    virtual void onSecondStart() = 0;
 
   protected:
     ~WindowEvents() = default;

@@ -256,4 +256,10 @@ void ScreenFrames::screensChanged() {
     if (loaded_) follower_->setEnabled(true);
 }
 
+void ScreenFrames::secondStart() {
+    if (!loaded_ || !keyboard_) return;
+    const Scope scope = busy();
+    keyboard_->secondStart();
+}
+
 } // namespace zelvaro

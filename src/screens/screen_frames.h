@@ -60,6 +60,8 @@ class ScreenFrames final {
     void keyDown(std::int16_t keyCode, std::int16_t shift);
     void keyUp(std::int16_t keyCode, std::int16_t shift);
     void screensChanged();
+    // Zelvaro was started again: the frame with the keyboard comes forward and glows.
+    void secondStart();
 
     // While a frame's handler runs, no frame is destroyed: a closed one waits until it is over.
     class [[nodiscard]] Scope {

@@ -256,3 +256,41 @@ TEST_F(FrameDisplayChange, IsIgnoredOnceTheFrameHasClosed) {
     runtime.runUntil(2s);
     EXPECT_EQ(runtime.placements.size(), 1u);
 }
+
+using FrameSecondStart = FrameTest;
+
+TEST_F(FrameSecondStart, TheRunningFrameComesForwardGlowsAndFadesWithItsMarginsUnchanged) {
+    storeMargins(u"23", u"52");
+    form.Load();
+    runtime.press(keys::Right, 1s);
+    runtime.runUntil(5s);
+    ASSERT_EQ(runtime.currentColour(), 0u);
+    runtime.shown = false;
+    const std::size_t before = runtime.colours.size();
+    runtime.secondStart(6s);
+    runtime.runUntil(6s);
+    EXPECT_TRUE(runtime.shown);
+    EXPECT_EQ(runtime.currentColour(), kGlow);
+    EXPECT_EQ(leftBand(), 24);
+    EXPECT_EQ(topBand(), 52);
+    EXPECT_EQ(margins::MargeHorizontale, 24);
+    EXPECT_TRUE(runtime.writes.empty());
+    runtime.runUntil(7499ms);
+    EXPECT_EQ(runtime.currentColour(), kGlow);
+    runtime.runUntil(7500ms);
+    std::vector<platform::Colour> expected{kGlow};
+    for (platform::Colour shade : fadeShades())
+        expected.push_back(shade);
+    EXPECT_EQ(coloursFrom(runtime, before), expected);
+}
+
+TEST_F(FrameSecondStart, IsIgnoredOnceTheFrameHasClosed) {
+    form.Load();
+    runtime.press(keys::Escape, 1s);
+    runtime.runUntil(1s);
+    runtime.shown = false;
+    const std::size_t colours = runtime.colours.size();
+    form.secondStart();
+    EXPECT_FALSE(runtime.shown);
+    EXPECT_EQ(runtime.colours.size(), colours);
+}

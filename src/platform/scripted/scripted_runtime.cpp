@@ -284,6 +284,10 @@ void ScriptedRuntime::closeRequest(Millis at) {
     post(at, [](platform::WindowEvents& e) { e.onCloseRequest(); });
 }
 
+void ScriptedRuntime::secondStart(Millis at) {
+    post(at, [](platform::WindowEvents& e) { e.onSecondStart(); });
+}
+
 void ScriptedRuntime::runUntil(Millis until) {
     while (!quitRequested) {
         // The earliest of the next input and the next enabled timer; input first on a tie, as a

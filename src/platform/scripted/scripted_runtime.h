@@ -81,6 +81,8 @@ class ScriptedRuntime final : public platform::Runtime, public platform::Regions
     void mouseDown(std::int16_t button, Millis at);
     void mouseDownOn(std::u16string_view screen, std::int16_t button, Millis at);
     void closeRequest(Millis at);
+    // Another start of the program, turned away, tells the running frame.
+    void secondStart(Millis at);
     // The primary screen takes a new size and density when the clock reaches the given time.
     void displayChange(std::int32_t widthPixels, std::int32_t heightPixels, double twipsPerPixel,
                        Millis at);
