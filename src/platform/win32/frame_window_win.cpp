@@ -5,14 +5,16 @@
 #include <memory>
 #include <string>
 
+#include "instance_names.h"
 #include "platform/win32/runtime_win.h"
+#include "platform/win32/single_instance_win.h"
 #include "resource_ids.h"
 
 namespace zelvaro::win32 {
 
 namespace {
 
-constexpr wchar_t kFrameWindowClass[] = L"ZelvaroFrame";
+constexpr wchar_t kFrameWindowClass[] = ZELVARO_FRAME_CLASS;
 // Posted by show(): the frame takes the keyboard once the message loop runs.
 constexpr UINT kActivateMessage = WM_APP + 1;
 
@@ -86,6 +88,11 @@ LRESULT CALLBACK Win32FrameWindow::windowProc(HWND window, UINT message, WPARAM 
 
 LRESULT Win32FrameWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) noexcept {
     HWND window = window_;
+    // Registered at run time, so not a case label.
+    if (message == secondStartMessage()) {
+        events_.onSecondStart();
+        return 0;
+    }
     switch (message) {
     case WM_PAINT:
         paint();

@@ -15,6 +15,11 @@ struct KeyCloser {
 };
 using UniqueKey = std::unique_ptr<std::remove_pointer_t<HKEY>, KeyCloser>;
 
+struct HandleCloser {
+    void operator()(HANDLE handle) const { CloseHandle(handle); }
+};
+using UniqueHandle = std::unique_ptr<std::remove_pointer_t<HANDLE>, HandleCloser>;
+
 struct WindowDestroyer {
     void operator()(HWND window) const { DestroyWindow(window); }
 };
