@@ -4,7 +4,7 @@
 # The native program needs only the first lines (the second for its frame on Wayland compositors:
 # without them it builds, and refuses to start in a Wayland session); the Windows build and its
 # tests the rest.
-NATIVE_PACKAGES=(cmake ninja-build g++ qt6-base-dev fonts-dejavu-core
+NATIVE_PACKAGES=(cmake ninja-build g++ qt6-base-dev libxcb1-dev fonts-dejavu-core
     qt6-wayland qt6-base-private-dev libwayland-dev wayland-protocols)
 WINDOWS_PACKAGES=(g++-mingw-w64-x86-64 wine wine64)
 BUILD_PACKAGES=("${NATIVE_PACKAGES[@]}" "${WINDOWS_PACKAGES[@]}")

@@ -12,6 +12,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include <xcb/xcb.h>
+
 #include "platform/qt/convert_qt.h"
 #include "platform/qt/frame_shell.h"
 #include "platform/qt/runtime_qt.h"
@@ -97,10 +99,12 @@ void QtFrameWindow::setShape(const QRegion& shape) {
 }
 
 void QtFrameWindow::show() {
+    const bool shown = isVisible();
     QWidget::show();
     if (shell_) {
-        // Before the first paint, which waits for the event loop.
-        if (!shell_->attachFrame(*this, [this] { events_.onCloseRequest(); })) {
+        // Before the first paint, which waits for the event loop. The role is given once: shown
+        // again (a second start), the frame keeps it, and with it the keyboard.
+        if (!shown && !shell_->attachFrame(*this, [this] { events_.onCloseRequest(); })) {
             std::fprintf(stderr,
                          "zelvaro: le cadre ne peut pas être placé au-dessus des fenêtres ; "
                          "Zelvaro s'arrête sans rien modifier\n");
@@ -111,6 +115,14 @@ void QtFrameWindow::show() {
     }
     raise();
     activateWindow();
+    // Qt asks X for the focus with the time of the last event it saw, and X ignores a request
+    // older than the last focus change: a window the user has clicked since would keep the
+    // keyboard. The frame takes it as of now.
+    if (const auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>()) {
+        xcb_set_input_focus(x11->connection(), XCB_INPUT_FOCUS_PARENT,
+                            static_cast<xcb_window_t>(winId()), XCB_CURRENT_TIME);
+        xcb_flush(x11->connection());
+    }
     setFocus(Qt::ActiveWindowFocusReason);
 }
 

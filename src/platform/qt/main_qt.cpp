@@ -13,6 +13,7 @@
 #include "platform/qt/frame_shell.h"
 #include "platform/qt/runtime_qt.h"
 #include "platform/qt/session_qt.h"
+#include "platform/qt/single_instance_qt.h"
 #include "screens/screen_frames.h"
 
 #ifdef ZELVARO_WAYLAND_FRAME
@@ -95,6 +96,10 @@ int main(int argc, char** argv) {
         return 1;
     }
 
+    // A second start in the session shows no frame: the running one comes forward instead.
+    const auto instance = zelvaro::qt::SingleInstance::claim();
+    if (!instance) return 0;
+
     std::unique_ptr<zelvaro::qt::FrameShell> shell;
 #ifdef ZELVARO_WAYLAND_FRAME
     if (choice.session == Session::WaylandFrame) {
@@ -104,6 +109,7 @@ int main(int argc, char** argv) {
 #endif
     zelvaro::qt::QtRuntime runtime(shell.get());
     zelvaro::ScreenFrames frames(runtime);
+    instance->onSecondStart([&frames] { frames.secondStart(); });
     // A signal ends the program as Escape does, margins saved.
     onTerminate = [&frames] { frames.Unload(); };
     // The end of the session asks the application to save its work.

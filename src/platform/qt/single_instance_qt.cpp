@@ -1,0 +1,111 @@
+#include "platform/qt/single_instance_qt.h"
+
+#include <QDeadlineTimer>
+#include <QFile>
+#include <QLocalSocket>
+#include <QStandardPaths>
+#include <QThread>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+namespace zelvaro::qt {
+
+namespace {
+
+// A running copy that is still starting, or already ending, gets this long to answer or to go; a
+// second start should end within two seconds.
+constexpr int kPatienceMs = 1500;
+constexpr int kPollMs = 50;
+
+// The frame belongs to a display: one Zelvaro per display, whatever the runtime folder.
+QString displayKey() {
+    QString key = qEnvironmentVariable("WAYLAND_DISPLAY") + u'_' + qEnvironmentVariable("DISPLAY");
+    for (QChar& c : key)
+        if (!c.isLetterOrNumber() && c != u'.' && c != u'-') c = u'_';
+    return key;
+}
+
+void warnAlone(const char* what, const QString& path) {
+    std::fprintf(stderr, "zelvaro: %s %s (%s); a second Zelvaro would not be noticed\n", what,
+                 qPrintable(path), std::strerror(errno));
+}
+
+} // namespace
+
+SingleInstance::~SingleInstance() {
+    server_.close();
+    if (lockFile_ >= 0) ::close(lockFile_);
+}
+
+std::unique_ptr<SingleInstance> SingleInstance::claim() {
+    std::unique_ptr<SingleInstance> alone(new SingleInstance);
+    // $XDG_RUNTIME_DIR, or a private folder Qt makes in /tmp when the session has none.
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    if (folder.isEmpty()) {
+        errno = ENOENT;
+        warnAlone("no runtime folder for", QStringLiteral("the lock"));
+        return alone;
+    }
+    const QString base = folder + QStringLiteral("/zelvaro-") + displayKey();
+    const QString lockPath = base + QStringLiteral(".lock");
+    const QString socketPath = base + QStringLiteral(".socket");
+    const int lock =
+        ::open(QFile::encodeName(lockPath).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    if (lock < 0) {
+        warnAlone("cannot open", lockPath);
+        return alone;
+    }
+    alone->lockFile_ = lock;
+
+    const QDeadlineTimer deadline(kPatienceMs);
+    for (;;) {
+        if (::flock(lock, LOCK_EX | LOCK_NB) == 0) {
+            alone->listen(socketPath);
+            return alone;
+        }
+        if (errno != EWOULDBLOCK && errno != EINTR) {
+            warnAlone("cannot lock", lockPath);
+            return alone;
+        }
+        // Another copy holds the lock: a connection is the whole message.
+        QLocalSocket running;
+        running.connectToServer(socketPath);
+        if (running.waitForConnected(kPollMs)) {
+            running.disconnectFromServer();
+            return nullptr;
+        }
+        // Still starting, or ending: wait for it to listen or to release the lock.
+        if (deadline.hasExpired()) break;
+        QThread::msleep(kPollMs);
+    }
+    std::fprintf(stderr, "zelvaro: another Zelvaro holds %s but does not answer; this one ends\n",
+                 qPrintable(lockPath));
+    return nullptr;
+}
+
+void SingleInstance::listen(const QString& socketPath) {
+    // A socket file left by a copy that was killed would refuse the name.
+    QLocalServer::removeServer(socketPath);
+    server_.setSocketOptions(QLocalServer::UserAccessOption);
+    if (!server_.listen(socketPath)) {
+        std::fprintf(stderr,
+                     "zelvaro: cannot listen on %s (%s); a second Zelvaro will not reach "
+                     "this one\n",
+                     qPrintable(socketPath), qPrintable(server_.errorString()));
+        return;
+    }
+    QObject::connect(&server_, &QLocalServer::newConnection, [this] {
+        while (QLocalSocket* later = server_.nextPendingConnection()) {
+            later->disconnectFromServer();
+            later->deleteLater();
+            if (handler_) handler_();
+        }
+    });
+}
+
+} // namespace zelvaro::qt
