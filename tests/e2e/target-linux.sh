@@ -58,3 +58,11 @@ target_client_origin() {
     y=$(sed -n 's/.*Absolute upper-left Y: *//p' <<<"$info")
     is_number "$x" "the box's left" && is_number "$y" "the box's top" && echo "$x $y"
 }
+
+# Starts the program again in the foreground, as a second start; its exit status.
+target_run_again() { timeout 10 "$ZELVARO_BIN" >>"$e2e_artifacts/program.log" 2>&1; }
+
+# How many processes run the program under test.
+target_processes() {
+    find /proc/[0-9]*/exe -maxdepth 0 -lname "$(readlink -f "$ZELVARO_BIN")" 2>/dev/null | wc -l
+}

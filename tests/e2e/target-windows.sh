@@ -60,3 +60,16 @@ target_client_origin() { # window client-width client-height
         cannot_tell "a ${WIDTH}x$HEIGHT window has no ${2}x$3 client area" || return
     echo "$((X + border)) $((Y + HEIGHT - $3 - border))"
 }
+
+# Starts the program again in the foreground, as a second start; its exit status.
+target_run_again() { timeout 10 wine "$ZELVARO_EXE" >>"$e2e_artifacts/program.log" 2>&1; }
+
+# How many processes of this prefix run the program under test.
+target_processes() {
+    local cmdline count=0
+    for cmdline in $(grep -laiF "$(basename "$ZELVARO_EXE")" /proc/[0-9]*/cmdline 2>/dev/null); do
+        grep -qzxF "WINEPREFIX=$WINEPREFIX" "${cmdline%/cmdline}/environ" 2>/dev/null &&
+            count=$((count + 1))
+    done
+    echo "$count"
+}
