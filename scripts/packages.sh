@@ -8,6 +8,8 @@ NATIVE_PACKAGES=(cmake ninja-build g++ qt6-base-dev libxcb1-dev fonts-dejavu-cor
     qt6-wayland qt6-base-private-dev libwayland-dev wayland-protocols)
 WINDOWS_PACKAGES=(g++-mingw-w64-x86-64 wine wine64)
 BUILD_PACKAGES=("${NATIVE_PACKAGES[@]}" "${WINDOWS_PACKAGES[@]}")
+# scripts/release: the Windows set-up, the Debian package and what checks them.
+RELEASE_PACKAGES=(nsis dpkg-dev fakeroot lintian appstream desktop-file-utils zip unzip git)
 TEST_PACKAGES=(libgtest-dev xvfb xdotool imagemagick x11-utils x11-xserver-utils openbox clang
     libclang-rt-14-dev sway grim wtype jq weston xserver-xorg-core xserver-xorg-video-dummy)
 
