@@ -21,7 +21,13 @@ install_packages() {
     done
     [ ${#missing[@]} -eq 0 ] && return 0
     local sudo=()
-    [ "$(id -u)" -eq 0 ] || sudo=(sudo)
+    if [ "$(id -u)" -ne 0 ]; then
+        if ! command -v sudo >/dev/null; then
+            echo "Zelvaro needs these Debian packages: ${missing[*]}. Run this script as root, or install sudo and add your user to the sudo group (as root: apt-get install sudo && adduser $(id -un) sudo), then log in again." >&2
+            exit 1
+        fi
+        sudo=(sudo)
+    fi
     echo "Installing: ${missing[*]}" >&2
     "${sudo[@]}" apt-get update -qq
     DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends \
