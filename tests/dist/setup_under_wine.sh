@@ -13,7 +13,7 @@ export WINEPREFIX=$e2e_artifacts/wineprefix WINEDEBUG=-all LC_ALL=C.UTF-8
 # No desktop entries for the Start-menu shortcut in the real home.
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 "$here/../e2e/wine-prefix.sh" "$WINEPREFIX" >/dev/null
-trap 'wineserver -k 2>/dev/null; stop_display' EXIT
+trap 'wineserver -k 2>/dev/null || true; stop_display' EXIT
 start_display
 
 uninstall_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Zelvaro'

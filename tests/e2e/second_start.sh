@@ -7,7 +7,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 source "$here/lib.sh"
 source "$here/target-$1.sh"
 
-trap 'kill "${other:-}" 2>/dev/null; target_kill; stop_display' EXIT
+trap 'kill "${other:-}" 2>/dev/null || true; target_kill; stop_display' EXIT
 start_display
 target_clear_settings
 
