@@ -31,6 +31,8 @@ check "version $v-1" test "$(field Version)" = "$v-1"
 check "architecture amd64" test "$(field Architecture)" = amd64
 check "dependencies computed from the libraries the program links" \
     bash -c "grep -q 'libc6 (>= ' <<<'$(field Depends)' && grep -q 'libqt6widgets6 (>= ' <<<'$(field Depends)'"
+check "bound to the Qt whose private headers it was built with" \
+    bash -c "grep -q 'qt6-base-abi (= ' <<<'$(field Depends)'"
 check "a maintainer and a description" test -n "$(field Maintainer)" -a -n "$(field Description)"
 dpkg-deb --info "$deb" >"$e2e_artifacts/info.txt"
 check "dpkg-deb --info reads it" grep -q "Package: zelvaro" "$e2e_artifacts/info.txt"
