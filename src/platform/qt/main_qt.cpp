@@ -97,8 +97,10 @@ int main(int argc, char** argv) {
     }
 
     // A second start in the session shows no frame: the running one comes forward instead.
-    const auto instance = zelvaro::qt::SingleInstance::claim();
+    auto instance = zelvaro::qt::SingleInstance::claim();
     if (!instance) return 0;
+    // The margins are written once the loop ends: a start from then on is a first one again.
+    QObject::connect(&app, &QCoreApplication::aboutToQuit, [&instance] { instance.reset(); });
 
     std::unique_ptr<zelvaro::qt::FrameShell> shell;
 #ifdef ZELVARO_WAYLAND_FRAME
@@ -109,7 +111,10 @@ int main(int argc, char** argv) {
 #endif
     zelvaro::qt::QtRuntime runtime(shell.get());
     zelvaro::ScreenFrames frames(runtime);
-    instance->onSecondStart([&frames] { frames.secondStart(); });
+    instance->onSecondStart([&frames] {
+        frames.secondStart();
+        return frames.loaded();
+    });
     // A signal ends the program as Escape does, margins saved.
     onTerminate = [&frames] { frames.Unload(); };
     // The end of the session asks the application to save its work.

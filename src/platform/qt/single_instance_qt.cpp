@@ -6,6 +6,7 @@
 #include <QStandardPaths>
 #include <QThread>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -21,6 +22,8 @@ namespace {
 // second start should end within two seconds.
 constexpr int kPatienceMs = 1500;
 constexpr int kPollMs = 50;
+// The running frame's answer: it came forward.
+constexpr char kTaken[] = "1";
 
 // The frame belongs to a display: one Zelvaro per display, whatever the runtime folder.
 QString displayKey() {
@@ -72,13 +75,13 @@ std::unique_ptr<SingleInstance> SingleInstance::claim() {
             warnAlone("cannot lock", lockPath);
             return alone;
         }
-        // Another copy holds the lock: a connection is the whole message.
+        // Another copy holds the lock: a connection is the message, one byte back the answer.
         QLocalSocket running;
         running.connectToServer(socketPath);
-        if (running.waitForConnected(kPollMs)) {
-            running.disconnectFromServer();
+        if (running.waitForConnected(kPollMs) &&
+            running.waitForReadyRead(std::max<int>(kPollMs, deadline.remainingTime())) &&
+            running.read(1) == kTaken)
             return nullptr;
-        }
         // Still starting, or ending: wait for it to listen or to release the lock.
         if (deadline.hasExpired()) break;
         QThread::msleep(kPollMs);
@@ -101,9 +104,12 @@ void SingleInstance::listen(const QString& socketPath) {
     }
     QObject::connect(&server_, &QLocalServer::newConnection, [this] {
         while (QLocalSocket* later = server_.nextPendingConnection()) {
+            if (handler_ && handler_()) {
+                later->write(kTaken);
+                later->flush();
+            }
             later->disconnectFromServer();
             later->deleteLater();
-            if (handler_) handler_();
         }
     });
 }

@@ -19,8 +19,9 @@ class SingleInstance {
     SingleInstance& operator=(const SingleInstance&) = delete;
     ~SingleInstance();
 
-    // Called for each later start, in the event loop.
-    void onSecondStart(std::function<void()> handler) { handler_ = std::move(handler); }
+    // Called for each later start, in the event loop; true when the frame took it (a frame that
+    // is closing leaves the later start to become the first).
+    void onSecondStart(std::function<bool()> handler) { handler_ = std::move(handler); }
 
   private:
     SingleInstance() = default;
@@ -29,7 +30,7 @@ class SingleInstance {
     // Held open for the whole run: the kernel releases the lock when the process ends, however.
     int lockFile_ = -1;
     QLocalServer server_;
-    std::function<void()> handler_;
+    std::function<bool()> handler_;
 };
 
 } // namespace zelvaro::qt
