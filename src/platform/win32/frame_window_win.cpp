@@ -91,7 +91,7 @@ LRESULT Win32FrameWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) noe
     // Registered at run time, so not a case label.
     if (message == secondStartMessage()) {
         events_.onSecondStart();
-        return 0;
+        return kSecondStartTaken;
     }
     switch (message) {
     case WM_PAINT:

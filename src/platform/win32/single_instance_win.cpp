@@ -11,12 +11,18 @@ namespace {
 constexpr ULONGLONG kPatienceMs = 1500;
 constexpr DWORD kPollMs = 50;
 
-void tell(HWND frame) {
+// True once the frame has answered; a frame that closes first leaves the claim to this start.
+bool tell(HWND frame, ULONGLONG deadline) {
     // The second start has the right to the foreground (the user just launched it) and hands it on.
     DWORD process = 0;
     GetWindowThreadProcessId(frame, &process);
     AllowSetForegroundWindow(process);
-    PostMessageW(frame, secondStartMessage(), 0, 0);
+    const ULONGLONG now = GetTickCount64();
+    const UINT patience = static_cast<UINT>(deadline > now + kPollMs ? deadline - now : kPollMs);
+    DWORD_PTR taken = 0;
+    return SendMessageTimeoutW(frame, secondStartMessage(), 0, 0, SMTO_ABORTIFHUNG, patience,
+                               &taken) &&
+           taken == kSecondStartTaken;
 }
 
 } // namespace
@@ -36,10 +42,8 @@ SessionInstance SessionInstance::claim() {
         // Abandoned: the previous holder died without releasing it (killed); the claim is ours.
         const DWORD got = WaitForSingleObject(mutex.get(), wait);
         if (got == WAIT_OBJECT_0 || got == WAIT_ABANDONED) return {std::move(mutex), true};
-        if (HWND frame = FindWindowW(ZELVARO_FRAME_CLASS, nullptr)) {
-            tell(frame);
+        if (HWND frame = FindWindowW(ZELVARO_FRAME_CLASS, nullptr); frame && tell(frame, deadline))
             return {nullptr, false};
-        }
         if (GetTickCount64() >= deadline) break;
         wait = kPollMs;
     }

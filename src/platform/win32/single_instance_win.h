@@ -24,7 +24,8 @@ class SessionInstance {
     bool first_;
 };
 
-// The message a later start posts to the running frame window.
+// The message a later start sends the running frame window, and the frame's answer.
 UINT secondStartMessage();
+inline constexpr LRESULT kSecondStartTaken = 1;
 
 } // namespace zelvaro::win32
