@@ -286,3 +286,18 @@ TEST_F(Screens, ASizeChangeOnOneScreenRefitsOnlyItsFrame) {
     press(keys::Down, 300);
     EXPECT_EQ(bands(kTelevision.identity), std::pair(20, 239));
 }
+
+TEST_F(Screens, ASecondStartLightsTheFrameWithTheKeyboardOnly) {
+    frames.Load();
+    toggle(u"A", 1);
+    runtime.mouseDownOn(kTelevision.identity, buttons::Left, runtime.now());
+    runtime.runFor(3s);
+    ASSERT_EQ(colourOn(kTelevision.identity), kBlack);
+    runtime.secondStart(runtime.now());
+    runtime.runFor(0ms);
+    EXPECT_EQ(colourOn(kTelevision.identity), kGlow);
+    EXPECT_EQ(colourOn(u"A"), kBlack);
+    EXPECT_EQ(frames.keyboardFrame(), frames.frameOn(kTelevision.identity));
+    runtime.runFor(3s);
+    EXPECT_EQ(colourOn(kTelevision.identity), kBlack);
+}
