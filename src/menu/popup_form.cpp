@@ -10,9 +10,13 @@
 namespace zelvaro {
 
 std::u16string frmPopup::screenCaption(std::size_t number, const platform::Screen& screen) {
-    std::u16string caption = u"&" + platform::decimalText(static_cast<std::int64_t>(number));
-    caption += u" : " + platform::decimalText(screen.bounds.right - screen.bounds.left);
-    caption += u" × " + platform::decimalText(screen.bounds.bottom - screen.bounds.top);
+    // Appended piece by piece: GCC 12 at -O3 takes "literal + temporary" for an overlapping copy.
+    std::u16string caption = u"&";
+    caption += platform::decimalText(static_cast<std::int64_t>(number));
+    caption += u" : ";
+    caption += platform::decimalText(screen.bounds.right - screen.bounds.left);
+    caption += u" × ";
+    caption += platform::decimalText(screen.bounds.bottom - screen.bounds.top);
     if (screen.primary) caption += u" (principal)";
     return caption;
 }
