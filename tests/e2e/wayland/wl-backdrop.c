@@ -1,5 +1,5 @@
-// A window of one colour for end-to-end tests on Wayland: an ordinary toplevel that the
-// compositor tiles over the whole screen, under the program being tested. It says on stdout what
+// A window of one colour for end-to-end tests on Wayland: a full-screen toplevel that the
+// compositor lays over the whole screen, under the program being tested. It says on stdout what
 // reaches it: "pointer enter X Y", "pointer motion X Y", "pointer leave", "button B X Y"
 // (B as X numbers buttons), "keyboard enter", "keyboard leave", "key CODE".
 // Usage: wl-backdrop RRGGBB
@@ -211,6 +211,8 @@ int main(int argc, char** argv) {
     xdg_toplevel_add_listener(toplevel, &toplevel_listener, NULL);
     xdg_toplevel_set_title(toplevel, "backdrop");
     xdg_toplevel_set_app_id(toplevel, "wl-backdrop");
+    // Tiling compositors fill the screen with it anyway; the others need asking.
+    xdg_toplevel_set_fullscreen(toplevel, NULL);
     wl_surface_commit(surface);
     while (running && wl_display_dispatch(display) != -1) {
     }

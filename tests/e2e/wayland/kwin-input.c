@@ -1,0 +1,120 @@
+// Pointer and keyboard input on KWin through its fake-input protocol, in the words of xdotool:
+//   kwin-input mousemove X Y | click BUTTON | mousedown BUTTON | mouseup BUTTON | key NAME... |
+//              sleep SECONDS
+// Buttons are xdotool's (1 left, 2 middle, 3 right); key names are the few the tests type. Every
+// command is on the compositor before the next one is sent, and pointer events are paced as a hand
+// would pace them: KWin drops a button that follows a motion within the same instant.
+#include <linux/input-event-codes.h>
+#include <stdbool.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+#include <time.h>
+#include <wayland-client.h>
+
+#include "fake-input-client-protocol.h"
+
+static struct org_kde_kwin_fake_input* fake;
+
+static void global(void* data, struct wl_registry* registry, uint32_t name, const char* interface,
+                   uint32_t version) {
+    (void)data;
+    // Version 4 brings the keyboard.
+    if (strcmp(interface, org_kde_kwin_fake_input_interface.name) == 0 && version >= 4)
+        fake = wl_registry_bind(registry, name, &org_kde_kwin_fake_input_interface, 4);
+}
+
+static void global_remove(void* data, struct wl_registry* registry, uint32_t name) {
+    (void)data, (void)registry, (void)name;
+}
+
+static const struct wl_registry_listener registry_listener = {global, global_remove};
+
+static int button_code(const char* text) {
+    switch (atoi(text)) {
+    case 1:
+        return BTN_LEFT;
+    case 2:
+        return BTN_MIDDLE;
+    case 3:
+        return BTN_RIGHT;
+    default:
+        return -1;
+    }
+}
+
+static int key_code(const char* name) {
+    static const struct {
+        const char* name;
+        int code;
+    } keys[] = {{"Escape", KEY_ESC},   {"Left", KEY_LEFT},   {"Right", KEY_RIGHT},
+                {"Up", KEY_UP},        {"Down", KEY_DOWN},   {"Return", KEY_ENTER},
+                {"Tab", KEY_TAB},      {"space", KEY_SPACE}, {"a", KEY_A},
+                {"p", KEY_P},          {"q", KEY_Q},         {"r", KEY_R}};
+    for (size_t i = 0; i < sizeof keys / sizeof keys[0]; ++i)
+        if (strcmp(keys[i].name, name) == 0) return keys[i].code;
+    return -1;
+}
+
+static const double kPointerPace = 0.025;
+
+static void pause_for(double seconds) {
+    struct timespec t = {(time_t)seconds, (long)((seconds - (time_t)seconds) * 1e9)};
+    nanosleep(&t, NULL);
+}
+
+int main(int argc, char** argv) {
+    struct wl_display* display = wl_display_connect(NULL);
+    if (!display) {
+        fprintf(stderr, "kwin-input: no Wayland display\n");
+        return 1;
+    }
+    struct wl_registry* registry = wl_display_get_registry(display);
+    wl_registry_add_listener(registry, &registry_listener, NULL);
+    wl_display_roundtrip(display);
+    if (!fake) {
+        fprintf(stderr, "kwin-input: the compositor offers no fake input (version 4)\n");
+        return 1;
+    }
+    org_kde_kwin_fake_input_authenticate(fake, "kwin-input", "end-to-end tests");
+    for (int i = 1; i < argc;) {
+        const char* command = argv[i++];
+        bool pointer = false;
+        const int left = argc - i;
+        if (strcmp(command, "mousemove") == 0 && left >= 2) {
+            org_kde_kwin_fake_input_pointer_motion_absolute(
+                fake, wl_fixed_from_int(atoi(argv[i])), wl_fixed_from_int(atoi(argv[i + 1])));
+            i += 2;
+            pointer = true;
+        } else if ((strcmp(command, "click") == 0 || strcmp(command, "mousedown") == 0 ||
+                    strcmp(command, "mouseup") == 0) &&
+                   left >= 1 && button_code(argv[i]) >= 0) {
+            const int button = button_code(argv[i++]);
+            if (strcmp(command, "mouseup") != 0)
+                org_kde_kwin_fake_input_button(fake, button, WL_POINTER_BUTTON_STATE_PRESSED);
+            if (strcmp(command, "mousedown") != 0)
+                org_kde_kwin_fake_input_button(fake, button, WL_POINTER_BUTTON_STATE_RELEASED);
+            pointer = true;
+        } else if (strcmp(command, "key") == 0 && left >= 1 && key_code(argv[i]) >= 0) {
+            for (; i < argc && key_code(argv[i]) >= 0; ++i) {
+                const int key = key_code(argv[i]);
+                org_kde_kwin_fake_input_keyboard_key(fake, key, WL_KEYBOARD_KEY_STATE_PRESSED);
+                org_kde_kwin_fake_input_keyboard_key(fake, key, WL_KEYBOARD_KEY_STATE_RELEASED);
+                wl_display_roundtrip(display);
+            }
+        } else if (strcmp(command, "sleep") == 0 && left >= 1) {
+            pause_for(atof(argv[i++]));
+        } else {
+            fprintf(stderr, "kwin-input: cannot read \"%s\" and what follows it\n", command);
+            return 2;
+        }
+        if (wl_display_roundtrip(display) < 0) {
+            fprintf(stderr, "kwin-input: the compositor closed the connection\n");
+            return 1;
+        }
+        if (pointer) pause_for(kPointerPace);
+    }
+    if (wl_display_roundtrip(display) < 0) return 1;
+    wl_display_disconnect(display);
+    return 0;
+}
