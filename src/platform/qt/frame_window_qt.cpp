@@ -11,9 +11,9 @@
 
 #include <cstdio>
 #include <cstdlib>
-
 #include <xcb/xcb.h>
 
+#include "platform/qt/band_windows_qt.h"
 #include "platform/qt/convert_qt.h"
 #include "platform/qt/frame_shell.h"
 #include "platform/qt/runtime_qt.h"
@@ -56,11 +56,32 @@ std::int16_t virtualKey(int key) {
     }
 }
 
+namespace {
+
+void focusOnServer(WId window) {
+    auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    if (!x11) return;
+    xcb_set_input_focus(x11->connection(), XCB_INPUT_FOCUS_PARENT,
+                        static_cast<xcb_window_t>(window), XCB_CURRENT_TIME);
+    xcb_flush(x11->connection());
+}
+
+Qt::WindowFlags frameFlags(bool bandWindows) {
+    // With band windows this one is an ordinary managed window, which the window manager gives
+    // the keyboard; as a tool window it stays out of the task bar and the window switcher.
+    if (bandWindows) return Qt::FramelessWindowHint | Qt::Tool;
+    return Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::BypassWindowManagerHint;
+}
+
+} // namespace
+
 QtFrameWindow::QtFrameWindow(QtRuntime& runtime, platform::WindowEvents& events,
-                             const platform::Screen& screen, FrameShell* shell)
-    : QWidget(nullptr,
-              Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::BypassWindowManagerHint),
-      runtime_(runtime), events_(events), shell_(shell) {
+                             const platform::Screen& screen, FrameShell* shell, bool bandWindows)
+    : QWidget(nullptr, frameFlags(bandWindows)), runtime_(runtime), events_(events), shell_(shell) {
+    if (bandWindows)
+        bands_ = std::make_unique<BandWindows>(*this, [this](QMouseEvent& event, QPoint at) {
+            pressed(event, at - frameRect_.topLeft());
+        });
     // Above panels and outside taskbars and pagers, with or without a window manager; on Wayland
     // the bypass hint leaves the surface's role to the shell.
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -84,11 +105,18 @@ void QtFrameWindow::setScreen(const platform::Screen& screen) {
     twipsPerPixel_ = screen.twipsPerPixelX;
     if (QScreen* native = QtRuntime::qscreen(screen.identity)) QWidget::setScreen(native);
     const platform::PixelRect& b = screen.bounds;
-    setGeometry(b.left, b.top, b.right - b.left, b.bottom - b.top);
+    frameRect_ = QRect(b.left, b.top, b.right - b.left, b.bottom - b.top);
+    // With band windows, a pixel in the corner, under the top band.
+    setGeometry(bands_ ? QRect(frameRect_.topLeft(), QSize(1, 1)) : frameRect_);
+    if (bands_) bands_->setShape(shape_, frameRect_.topLeft());
 }
 
 void QtFrameWindow::setShape(const QRegion& shape) {
     // An empty mask would remove the shape and show the whole window: keep one pixel outside it.
+    if (bands_) {
+        shape_ = shape;
+        return bands_->setShape(shape, frameRect_.topLeft());
+    }
     const QRegion mask = shape.isEmpty() ? QRegion(-1, -1, 1, 1) : shape;
     if (!shell_) return setMask(mask);
     // Only the input region: a widget mask would also keep the painting of the hole from clearing
@@ -101,6 +129,7 @@ void QtFrameWindow::setShape(const QRegion& shape) {
 void QtFrameWindow::show() {
     const bool shown = isVisible();
     QWidget::show();
+    if (bands_) bands_->show();
     if (shell_) {
         // Before the first paint, which waits for the event loop. The role is given once: shown
         // again (a second start), the frame keeps it, and with it the keyboard.
@@ -118,22 +147,26 @@ void QtFrameWindow::show() {
     // Qt asks X for the focus with the time of the last event it saw, and X ignores a request
     // older than the last focus change: a window the user has clicked since would keep the
     // keyboard. The frame takes it as of now.
-    if (const auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>()) {
-        xcb_set_input_focus(x11->connection(), XCB_INPUT_FOCUS_PARENT,
-                            static_cast<xcb_window_t>(winId()), XCB_CURRENT_TIME);
-        xcb_flush(x11->connection());
-    }
+    focusOnServer(winId());
     setFocus(Qt::ActiveWindowFocusReason);
 }
 
 platform::TwipsRect QtFrameWindow::geometry() const {
     const double perPixel = twipsPerPixel_;
-    const QRect r = QWidget::geometry();
+    const QRect r = bands_ ? frameRect_ : QWidget::geometry();
     return {r.x() * perPixel, r.y() * perPixel, r.width() * perPixel, r.height() * perPixel};
 }
 
 void QtFrameWindow::placeTopmost(std::int32_t x, std::int32_t y, std::int32_t width,
                                  std::int32_t height) {
+    if (bands_) {
+        frameRect_ = QRect(x, y, width, height);
+        move(x, y);
+        if (!isVisible()) QWidget::show();
+        bands_->setShape(shape_, frameRect_.topLeft());
+        bands_->show();
+        return;
+    }
     setGeometry(x, y, width, height);
     if (!isVisible()) QWidget::show();
     raise();
@@ -143,6 +176,7 @@ void QtFrameWindow::setBackColour(platform::Colour colour) {
     // Every arrow step sets the glow again: a colour already shown needs no paint.
     if (colour == colour_) return;
     colour_ = colour;
+    if (bands_) return bands_->setColour(toQColor(colour));
     if (!isVisible()) return;
     // Painted and sent to the display now: the fade blocks the event loop between shades. With a
     // shell, only the bands are redrawn: the compositor has nothing of the hole to redraw.
@@ -211,6 +245,7 @@ QtFrameWindow::popupMenu(std::span<const platform::MenuItem> items, std::size_t 
 void QtFrameWindow::close() {
     closed_ = true;
     if (shell_) shell_->detachFrame();
+    if (bands_) bands_->hide();
     hide();
 }
 
@@ -243,12 +278,23 @@ void QtFrameWindow::keyReleaseEvent(QKeyEvent* event) {
 }
 
 void QtFrameWindow::mousePressEvent(QMouseEvent* event) {
+    pressed(*event, event->position());
+}
+
+void QtFrameWindow::pressed(QMouseEvent& event, QPointF position) {
     if (shell_) shell_->bandPressed();
-    const std::int16_t button = mouseButton(event->button());
+    // A press on a band window takes the keyboard back to this window: asked of the window
+    // manager, and set on the X server at once, which the compositor follows as well.
+    if (bands_) {
+        activateWindow();
+        setFocus(Qt::MouseFocusReason);
+        focusOnServer(winId());
+    }
+    const std::int16_t button = mouseButton(event.button());
     if (!button) return;
     const double perPixel = twipsPerPixel_;
-    events_.onMouseDown(button, shiftState(event->modifiers()), event->position().x() * perPixel,
-                        event->position().y() * perPixel);
+    events_.onMouseDown(button, shiftState(event.modifiers()), position.x() * perPixel,
+                        position.y() * perPixel);
 }
 
 void QtFrameWindow::focusInEvent(QFocusEvent* event) {

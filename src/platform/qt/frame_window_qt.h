@@ -5,18 +5,23 @@
 
 #include <QWidget>
 
+#include <memory>
+
 #include "platform/runtime.h"
 
 namespace zelvaro::qt {
 
+class BandWindows;
 class FrameShell;
 class QtRuntime;
 
 class QtFrameWindow final : public QWidget, public platform::FrameWindow {
   public:
     // shell: what places the frame above other windows where Qt alone cannot; none on X11.
+    // bandWindows: the bands are windows of their own (see band_windows_qt.h); this window only
+    // holds the keyboard.
     QtFrameWindow(QtRuntime& runtime, platform::WindowEvents& events,
-                  const platform::Screen& screen, FrameShell* shell);
+                  const platform::Screen& screen, FrameShell* shell, bool bandWindows = false);
     ~QtFrameWindow() override;
 
     void show() override;
@@ -48,11 +53,14 @@ class QtFrameWindow final : public QWidget, public platform::FrameWindow {
 
   private:
     void setShape(const QRegion& shape);
+    void pressed(QMouseEvent& event, QPointF position);
 
     QtRuntime& runtime_;
     platform::WindowEvents& events_;
     FrameShell* shell_;
-    QRegion shape_; // with a shell: what is painted and takes input
+    QRegion shape_; // with a shell or band windows: what is painted and takes input
+    std::unique_ptr<BandWindows> bands_;
+    QRect frameRect_; // with band windows: where the frame stands, this window being a pixel
     platform::Colour colour_ = 0;
     double twipsPerPixel_ = 15;
     bool closed_ = false;

@@ -109,7 +109,7 @@ int main(int argc, char** argv) {
         if (!shell) return 1;
     }
 #endif
-    zelvaro::qt::QtRuntime runtime(shell.get());
+    zelvaro::qt::QtRuntime runtime(shell.get(), choice.session == Session::BandWindows);
     zelvaro::ScreenFrames frames(runtime);
     instance->onSecondStart([&frames] {
         frames.secondStart();

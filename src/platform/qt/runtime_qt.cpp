@@ -67,7 +67,8 @@ std::u16string identityOf(const QScreen& screen) {
             static_cast<std::size_t>(identity.size())};
 }
 
-QtRuntime::QtRuntime(FrameShell* shell) : shell_(shell) {}
+QtRuntime::QtRuntime(FrameShell* shell, bool bandWindows)
+    : shell_(shell), bandWindows_(bandWindows) {}
 QtRuntime::~QtRuntime() {
     flushSettings();
 }
@@ -103,7 +104,7 @@ QScreen* QtRuntime::qscreen(std::u16string_view identity) {
 std::unique_ptr<platform::FrameWindow>
 QtRuntime::createFrameWindow(platform::WindowEvents& events, const platform::Screen& screen) {
     watchScreens();
-    return std::make_unique<QtFrameWindow>(*this, events, screen, shell_);
+    return std::make_unique<QtFrameWindow>(*this, events, screen, shell_, bandWindows_);
 }
 
 void QtRuntime::addFrameWindow(QtFrameWindow* window) {

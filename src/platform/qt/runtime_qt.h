@@ -21,8 +21,9 @@ class QtFrameWindow;
 
 class QtRuntime final : public platform::Runtime, public platform::Regions {
   public:
-    // shell: what places the frame where Qt alone cannot; none on X11.
-    explicit QtRuntime(FrameShell* shell = nullptr);
+    // shell: what places the frame where Qt alone cannot; none on X11. bandWindows: the frame as
+    // one X window per band (see band_windows_qt.h).
+    explicit QtRuntime(FrameShell* shell = nullptr, bool bandWindows = false);
     QtRuntime(const QtRuntime&) = delete;
     QtRuntime& operator=(const QtRuntime&) = delete;
     ~QtRuntime();
@@ -71,6 +72,7 @@ class QtRuntime final : public platform::Runtime, public platform::Regions {
     std::unordered_map<platform::RegionHandle, QRegion> regions_;
     platform::RegionHandle nextRegion_ = 1;
     FrameShell* shell_;
+    bool bandWindows_;
     std::unique_ptr<QSettings> settings_;
     bool reportedUnreadable_ = false;
     bool unsaved_ = false;

@@ -33,8 +33,22 @@ SessionChoice refuse(QString desktop, QString missing) {
     return {Session::Refused, std::move(desktop), std::move(missing)};
 }
 
+// GNOME's compositor offers no layer-shell, hit-tests an X window's whole rectangle and gives an
+// override-redirect window the keyboard only now and then; but it passes clicks between separate
+// X windows and gives a managed one the keyboard. XDG_CURRENT_DESKTOP may list several names.
+bool isGnome(const QString& desktop) {
+    return desktop.split(QLatin1Char(':')).contains(QStringLiteral("GNOME"), Qt::CaseInsensitive);
+}
+
 SessionChoice chooseWayland() {
     QString desktop = qEnvironmentVariable("XDG_CURRENT_DESKTOP");
+    if (isGnome(desktop)) {
+        if (!isSet("DISPLAY"))
+            return refuse(desktop, QStringLiteral("XWayland (le serveur X du bureau), "
+                                                  "désactivé dans cette session"));
+        qputenv("QT_QPA_PLATFORM", "xcb");
+        return {Session::BandWindows, desktop, {}};
+    }
 #ifdef ZELVARO_WAYLAND_FRAME
     const auto compositor = wayland::probeCompositor();
     if (!compositor) {

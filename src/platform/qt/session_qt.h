@@ -8,6 +8,7 @@ namespace zelvaro::qt {
 enum class Session {
     X11,          // an X server (or XWayland chosen by QT_QPA_PLATFORM=xcb): the shaped window
     WaylandFrame, // a Wayland compositor with layer-shell: the frame on the overlay layer
+    BandWindows,  // GNOME: X11 through XWayland, one window per band and one for the keyboard
     Refused,      // a Wayland compositor where no frame can both show the hole and take the keys
     NoDisplay,
 };
