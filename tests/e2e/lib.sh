@@ -234,6 +234,10 @@ bands_at() { # horizontal vertical
     bands_are "$1" "$2" "$shade"
 }
 
+# Waits up to $3 seconds for the pixel at ($1,$2) to show a band, in any shade.
+captured_red_pixel() { capture && [[ "$(pixels "$1" "$2")" =~ ^[0-9]+,0,0$ ]]; }
+wait_band_pixel() { wait_for "$3" captured_red_pixel "$1" "$2"; }
+
 # Waits until the bands stand at the given margins in the given colour.
 captured_bands_are() { capture && bands_are "$@"; }
 wait_bands() { wait_for "$4" captured_bands_are "$1" "$2" "$3"; } # horizontal vertical colour seconds

@@ -184,6 +184,11 @@ target_click_in_hole() {
     wait_for 3 clicked "$1" "$2"
 }
 
+# The frame holds the keyboard: the window beneath last heard of it as leaving, if ever.
+target_keyboard_taken() {
+    [ "$(grep '^keyboard' "$e2e_artifacts/backdrop.log" | tail -n1)" != "keyboard enter" ]
+}
+
 target_start() {
     mkdir -p "$XDG_CONFIG_HOME/Zelvaro"
     chown -R "$E2E_UID:$E2E_UID" "$XDG_CONFIG_HOME"

@@ -1,0 +1,200 @@
+# The native program on GNOME's compositor (GNOME Shell, headless), where it runs through XWayland
+# with one X window per band, over a native Wayland window of the desktop's colour that logs what
+# reaches it. The shell runs as an unprivileged user with its own session bus and a stand-in system
+# bus, and /run/systemd hidden, so that it does not look for a login session. As on sway, the
+# scenarios' X tools are stood in for by functions: xdotool through input devices that the shell
+# itself creates (its Eval interface, in unsafe mode), import through its screenshot interface.
+# shellcheck shell=bash
+
+# The settings, the shell's recorder, the program started as the session's user and the window
+# beneath read from its log: as on sway.
+source "$(dirname "${BASH_SOURCE[0]}")/target-wayland-sway.sh"
+E2E_TARGET=wayland-gnome
+E2E_GNOME_SCREENSHOT=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)/wayland/gnome-screenshot.py
+E2E_PID=''
+
+as_user() { setpriv --reuid="$E2E_UID" --regid="$E2E_UID" --clear-groups "$@"; }
+
+# Runs JavaScript in the shell and prints its result (a JSON text).
+shell_eval() {
+    local reply
+    reply=$(as_user gdbus call --session --dest org.gnome.Shell --object-path /org/gnome/Shell \
+        --method org.gnome.Shell.Eval "$1") || return 1
+    [[ $reply == "(true, '"* ]] || { log "shell: $reply"; return 1; }
+    reply=${reply#"(true, '"}
+    printf '%s\n' "${reply%"')"}"
+}
+
+start_display() {
+    E2E_RUNTIME=$(mktemp -d /tmp/zelvaro-gnome.XXXXXX)
+    chmod 700 "$E2E_RUNTIME"
+    mkdir -p "$XDG_CONFIG_HOME" "$E2E_RUNTIME/home" "$E2E_RUNTIME/shots"
+    cat >"$E2E_RUNTIME/system-bus.conf" <<XML
+<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
+ "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
+<busconfig>
+  <type>system</type>
+  <listen>unix:path=$E2E_RUNTIME/system-bus</listen>
+  <auth>EXTERNAL</auth>
+  <policy context="default">
+    <allow user="*"/>
+    <allow own="*"/>
+    <allow send_destination="*"/>
+    <allow receive_sender="*"/>
+  </policy>
+</busconfig>
+XML
+    cat >"$E2E_RUNTIME/session.sh" <<SH
+#!/bin/sh
+# The stand-in system bus, then the session bus and the shell on it.
+dbus-daemon --config-file="$E2E_RUNTIME/system-bus.conf" --nofork &
+export DBUS_SYSTEM_BUS_ADDRESS=unix:path=$E2E_RUNTIME/system-bus
+exec dbus-run-session -- sh -c 'echo "\$DBUS_SESSION_BUS_ADDRESS" >"$E2E_RUNTIME/bus" &&
+    exec gnome-shell --headless --wayland --unsafe-mode --wayland-display wayland-zelvaro \
+        --virtual-monitor ${E2E_WIDTH}x${E2E_HEIGHT}'
+SH
+    chmod 755 "$E2E_RUNTIME/session.sh"
+    chown -R "$E2E_UID:$E2E_UID" "$E2E_RUNTIME" "$XDG_CONFIG_HOME" "$e2e_artifacts"
+    # A session of its own, so that the buses, the shell and XWayland all end with it; a mount
+    # namespace of its own, where /run/systemd is an empty folder.
+    setsid unshare --mount --propagation private -- sh -c \
+        '[ ! -d /run/systemd ] || mount -t tmpfs tmpfs /run/systemd || exit 1
+         exec env -i PATH="$PATH" HOME="$1/home" XDG_RUNTIME_DIR="$1" XDG_SESSION_TYPE=wayland \
+            NO_AT_BRIDGE=1 setpriv --reuid="$2" --regid="$2" --clear-groups "$1/session.sh"' \
+        sh "$E2E_RUNTIME" "$E2E_UID" >"$e2e_artifacts/gnome-shell.log" 2>&1 &
+    E2E_SHELL_PID=$!
+    export XDG_RUNTIME_DIR=$E2E_RUNTIME WAYLAND_DISPLAY=wayland-zelvaro HOME=$E2E_RUNTIME/home
+    export XDG_SESSION_TYPE=wayland XDG_CURRENT_DESKTOP=GNOME
+    shell_ready() {
+        [ -s "$E2E_RUNTIME/bus" ] || return 1
+        DBUS_SESSION_BUS_ADDRESS=$(cat "$E2E_RUNTIME/bus")
+        export DBUS_SESSION_BUS_ADDRESS
+        [ "$(shell_eval 'Main.layoutManager._startingUp' 2>/dev/null)" = false ]
+    }
+    wait_for 60 shell_ready || { log "GNOME Shell did not start (see gnome-shell.log)"; return 1; }
+    # The overview the shell opens at start, and its notices, would cover the screen.
+    shell_eval 'Main.overview.hide(); Main.messageTray.getSources().forEach(s => s.destroy());
+        Main.messageTray.bannerBlocked = true; "hidden"' >/dev/null
+    overview_gone() { [ "$(shell_eval 'Main.overview.visible || Main.overview.animationInProgress')" = false ]; }
+    wait_for 10 overview_gone || { log "the overview stays open"; return 1; }
+    DISPLAY=$(shell_eval 'imports.gi.GLib.getenv("DISPLAY")' | tr -d '"')
+    XAUTHORITY=$(compgen -G "$E2E_RUNTIME/.mutter-Xwaylandauth.*" | head -n1)
+    export DISPLAY XAUTHORITY
+    [ -n "$DISPLAY" ] || { log "the shell started no XWayland"; return 1; }
+
+    as_user "$E2E_WAYLAND_TOOLS/wl-backdrop" "$E2E_BACKDROP_RGB" >"$e2e_artifacts/backdrop.log" 2>&1 &
+    E2E_BACKDROP_PID=$!
+    check "the window beneath shows the desktop colour" \
+        wait_pixel $((E2E_WIDTH / 2)) $((E2E_HEIGHT / 2)) 10 "$E2E_DESKTOP"
+    # The shell's own pointer and keyboard: created once, ready once the window beneath sees the
+    # pointer move.
+    shell_eval 'const seat = imports.gi.Clutter.get_default_backend().get_default_seat();
+        const type = imports.gi.Clutter.InputDeviceType;
+        globalThis.zelvaroPointer ??= seat.create_virtual_device(type.POINTER_DEVICE);
+        globalThis.zelvaroKeyboard ??= seat.create_virtual_device(type.KEYBOARD_DEVICE); "made"' \
+        >/dev/null
+    pointer_seen() { xdotool mousemove 1 1 && grep -Eq '^pointer (enter|motion) 1 1$' "$e2e_artifacts/backdrop.log"; }
+    wait_for 10 pointer_seen || { log "the shell's pointer does not move"; return 1; }
+    log "compositor: $(gnome-shell --version), headless; XWayland on $DISPLAY"
+}
+
+stop_display() {
+    [ -n "${E2E_BACKDROP_PID:-}" ] && kill "$E2E_BACKDROP_PID" 2>/dev/null
+    if [ -n "${E2E_SHELL_PID:-}" ]; then
+        kill -- -"$E2E_SHELL_PID" 2>/dev/null
+        wait "$E2E_SHELL_PID" 2>/dev/null
+    fi
+    [ -n "${E2E_RUNTIME:-}" ] && rm -rf "$E2E_RUNTIME"
+    true
+}
+
+# The xdotool commands the scenarios use, chained as xdotool chains them, and search --name.
+E2E_POINTER_X=0 E2E_POINTER_Y=0
+xdotool() {
+    local script=''
+    while [ $# -gt 0 ]; do
+        case $1 in
+        key)
+            shift
+            while [ $# -gt 0 ] && ! [[ $1 =~ ^(key|mousemove|click|mousedown|mouseup)$ ]]; do
+                script+="k.notify_keyval(t(), C.KEY_$1, C.KeyState.PRESSED);"
+                script+="k.notify_keyval(t(), C.KEY_$1, C.KeyState.RELEASED);"
+                shift
+            done
+            ;;
+        mousemove)
+            # A button that follows a motion at once goes where the pointer was: the motion is
+            # sent on its own, and what follows once the shell has the pointer there.
+            shell_input "$script p.notify_absolute_motion(t(), $2, $3);" || return 1
+            script=''
+            E2E_POINTER_X=$2 E2E_POINTER_Y=$3
+            # Over an X window, the X server must have the pointer there too.
+            if [ "$(shell_eval "const w = global.get_window_actors().map(a => a.meta_window)
+                    .filter(w => { const r = w.get_frame_rect(); return $2 >= r.x && $3 >= r.y
+                        && $2 < r.x + r.width && $3 < r.y + r.height; }).pop();
+                    w ? w.get_client_type() : -1")" = 1 ]; then
+                x_pointer_there() {
+                    [ "$(command xdotool getmouselocation | cut -d' ' -f1-2)" = "x:$E2E_POINTER_X y:$E2E_POINTER_Y" ]
+                }
+                wait_for 5 x_pointer_there || { log "XWayland's pointer did not reach $2,$3"; return 1; }
+            fi
+            shift 3
+            ;;
+        click | mousedown | mouseup)
+            [ "$1" = mouseup ] || script+="p.notify_button(t(), $2, C.ButtonState.PRESSED);"
+            [ "$1" = mousedown ] || script+="p.notify_button(t(), $2, C.ButtonState.RELEASED);"
+            shift 2
+            ;;
+        search)
+            [ "${2:-}" = --name ] || { log "xdotool stand-in: only search --name"; return 1; }
+            shell_eval "global.get_window_actors().map(a => a.meta_window)
+                .filter(w => new RegExp($(printf '%s' "$3" | jq -Rs .)).test(w.get_title() || ''))
+                .map(w => w.get_id()).join(' ')" | tr -d '"' | tr ' ' '\n' | grep .
+            return
+            ;;
+        *)
+            log "xdotool stand-in: $1 is not supported"
+            return 1
+            ;;
+        esac
+    done
+    [ -z "$script" ] || shell_input "$script"
+}
+
+# Input events through the shell's own devices.
+shell_input() {
+    shell_eval "const C = imports.gi.Clutter, t = () => imports.gi.GLib.get_monotonic_time();
+        const p = globalThis.zelvaroPointer, k = globalThis.zelvaroKeyboard; $1 'sent'" >/dev/null
+}
+
+# The client area of a window named by its shell id.
+target_client_origin() {
+    shell_eval "const w = global.get_window_actors().map(a => a.meta_window)
+            .find(w => w.get_id() == $1);
+        const r = w.frame_rect_to_client_rect(w.get_frame_rect()); r.x + ' ' + r.y" | tr -d '"'
+}
+
+# import -window root [-crop WxH+X+Y] [-depth 8] FILE|txt:-
+import() {
+    local crop="${E2E_WIDTH}x${E2E_HEIGHT}+0+0" out=''
+    while [ $# -gt 0 ]; do
+        case $1 in
+        -window | -depth) shift 2 ;;
+        -crop) crop=$2 && shift 2 ;;
+        *) out=$1 && shift ;;
+        esac
+    done
+    [[ $crop =~ ^([0-9]+)x([0-9]+)\+([0-9]+)\+([0-9]+)$ ]] || return 1
+    local shot=$E2E_RUNTIME/shots/shot.png
+    as_user "$E2E_GNOME_SCREENSHOT" "${BASH_REMATCH[3]}" "${BASH_REMATCH[4]}" \
+        "${BASH_REMATCH[1]}" "${BASH_REMATCH[2]}" "$shot" || return 1
+    if [ "$out" = txt:- ]; then
+        convert "$shot" -alpha off -depth 8 txt:-
+    else
+        convert "$shot" -alpha off "$out"
+    fi
+}
+
+# The reds of pixel ($1,$2) until black, at most $3 seconds, as lib.sh's fade_reds: one pixel read
+# again and again over one connection.
+fade_reds() { as_user "$E2E_GNOME_SCREENSHOT" --reds "$@" "$E2E_RUNTIME/shots" || echo unreadable; }
