@@ -101,8 +101,8 @@ SH
 stop_display() {
     [ -n "${E2E_BACKDROP_PID:-}" ] && kill "$E2E_BACKDROP_PID" 2>/dev/null
     if [ -n "${E2E_SHELL_PID:-}" ]; then
-        kill -- -"$E2E_SHELL_PID" 2>/dev/null
-        wait "$E2E_SHELL_PID" 2>/dev/null
+        kill -- -"$E2E_SHELL_PID" 2>/dev/null || true
+        wait "$E2E_SHELL_PID" 2>/dev/null || true
     fi
     [ -n "${E2E_RUNTIME:-}" ] && rm -rf "$E2E_RUNTIME"
     true

@@ -59,8 +59,8 @@ start_display() {
 stop_display() {
     [ -n "${E2E_BACKDROP_PID:-}" ] && kill "$E2E_BACKDROP_PID" 2>/dev/null
     if [ -n "${E2E_KWIN_PID:-}" ]; then
-        kill -- -"$E2E_KWIN_PID" 2>/dev/null
-        wait "$E2E_KWIN_PID" 2>/dev/null
+        kill -- -"$E2E_KWIN_PID" 2>/dev/null || true
+        wait "$E2E_KWIN_PID" 2>/dev/null || true
     fi
     [ -n "${E2E_RUNTIME:-}" ] && rm -rf "$E2E_RUNTIME"
     true

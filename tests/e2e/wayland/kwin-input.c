@@ -56,7 +56,7 @@ static int key_code(const char* name) {
     return -1;
 }
 
-static const double kPointerPace = 0.025;
+static const double kPointerPace = 0.1;
 
 static void pause_for(double seconds) {
     struct timespec t = {(time_t)seconds, (long)((seconds - (time_t)seconds) * 1e9)};
@@ -77,6 +77,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     org_kde_kwin_fake_input_authenticate(fake, "kwin-input", "end-to-end tests");
+    bool moved = false;
     for (int i = 1; i < argc;) {
         const char* command = argv[i++];
         bool pointer = false;
@@ -90,6 +91,12 @@ int main(int argc, char** argv) {
                     strcmp(command, "mouseup") == 0) &&
                    left >= 1 && button_code(argv[i]) >= 0) {
             const int button = button_code(argv[i++]);
+            // A new device's first button is lost unless it has moved: a move on the spot.
+            if (!moved) {
+                org_kde_kwin_fake_input_pointer_motion(fake, 0, 0);
+                wl_display_roundtrip(display);
+                pause_for(kPointerPace);
+            }
             if (strcmp(command, "mouseup") != 0)
                 org_kde_kwin_fake_input_button(fake, button, WL_POINTER_BUTTON_STATE_PRESSED);
             if (strcmp(command, "mousedown") != 0)
@@ -113,6 +120,7 @@ int main(int argc, char** argv) {
             return 1;
         }
         if (pointer) pause_for(kPointerPace);
+        moved = moved || pointer;
     }
     if (wl_display_roundtrip(display) < 0) return 1;
     wl_display_disconnect(display);
