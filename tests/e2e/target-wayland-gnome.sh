@@ -82,7 +82,7 @@ SH
     export DISPLAY XAUTHORITY
     [ -n "$DISPLAY" ] || { log "the shell started no XWayland"; return 1; }
 
-    as_user "$E2E_WAYLAND_TOOLS/wl-backdrop" "$E2E_BACKDROP_RGB" >"$e2e_artifacts/backdrop.log" 2>&1 &
+    as_user "$E2E_WAYLAND_TOOLS/wl-backdrop" "$E2E_BACKDROP_RGB" fullscreen >"$e2e_artifacts/backdrop.log" 2>&1 &
     E2E_BACKDROP_PID=$!
     check "the window beneath shows the desktop colour" \
         wait_pixel $((E2E_WIDTH / 2)) $((E2E_HEIGHT / 2)) 10 "$E2E_DESKTOP"

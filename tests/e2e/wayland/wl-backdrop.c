@@ -1,8 +1,9 @@
-// A window of one colour for end-to-end tests on Wayland: a full-screen toplevel that the
-// compositor lays over the whole screen, under the program being tested. It says on stdout what
+// A window of one colour for end-to-end tests on Wayland: an ordinary toplevel that the
+// compositor tiles over the whole screen (or a full-screen one, for compositors that do not tile),
+// under the program being tested. It says on stdout what
 // reaches it: "pointer enter X Y", "pointer motion X Y", "pointer leave", "button B X Y"
 // (B as X numbers buttons), "keyboard enter", "keyboard leave", "key CODE".
-// Usage: wl-backdrop RRGGBB
+// Usage: wl-backdrop RRGGBB [fullscreen]
 #define _GNU_SOURCE
 #include <linux/input-event-codes.h>
 #include <stdio.h>
@@ -182,8 +183,9 @@ static void global_remove(void* data, struct wl_registry* registry, uint32_t nam
 static const struct wl_registry_listener registry_listener = {global, global_remove};
 
 int main(int argc, char** argv) {
-    if (argc != 2) {
-        fprintf(stderr, "usage: wl-backdrop RRGGBB\n");
+    const int fullscreen = argc == 3 && strcmp(argv[2], "fullscreen") == 0;
+    if (argc != 2 && !fullscreen) {
+        fprintf(stderr, "usage: wl-backdrop RRGGBB [fullscreen]\n");
         return 2;
     }
     colour = (uint32_t)strtoul(argv[1], NULL, 16);
@@ -211,8 +213,7 @@ int main(int argc, char** argv) {
     xdg_toplevel_add_listener(toplevel, &toplevel_listener, NULL);
     xdg_toplevel_set_title(toplevel, "backdrop");
     xdg_toplevel_set_app_id(toplevel, "wl-backdrop");
-    // Tiling compositors fill the screen with it anyway; the others need asking.
-    xdg_toplevel_set_fullscreen(toplevel, NULL);
+    if (fullscreen) xdg_toplevel_set_fullscreen(toplevel, NULL);
     wl_surface_commit(surface);
     while (running && wl_display_dispatch(display) != -1) {
     }
