@@ -13,6 +13,9 @@ E2E_TARGET=wayland-gnome
 E2E_GNOME_SCREENSHOT=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)/wayland/gnome-screenshot.py
 E2E_PID=''
 
+# Screen reads take about a second here (see frame.sh).
+E2E_SLOW_SCREEN=1
+
 as_user() { setpriv --reuid="$E2E_UID" --regid="$E2E_UID" --clear-groups "$@"; }
 
 # Runs JavaScript in the shell and prints its result (a JSON text).
