@@ -112,7 +112,7 @@ if [ "$E2E_TARGET" != windows ]; then
         target_start
         wait_bands 20 50 "$E2E_GLOW" 30 || true
         xdotool key Right
-        check "SIG$signal after a key: the bands moved" wait_bands 21 50 "$E2E_GLOW" 3
+        check "SIG$signal after a key: the bands moved" wait_for 3 bands_at 21 50
         kill -"$signal" "$E2E_PID"
         check "SIG$signal ends the program" target_wait_exit 2
         check "SIG$signal saves the margins" same_text "$(target_stored Horizontale)" 21

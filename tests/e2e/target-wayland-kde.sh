@@ -22,15 +22,10 @@ as_user() { setpriv --reuid="$E2E_UID" --regid="$E2E_UID" --clear-groups "$@"; }
 start_display() {
     E2E_RUNTIME=$(mktemp -d /tmp/zelvaro-kde.XXXXXX)
     chmod 700 "$E2E_RUNTIME"
-    mkdir -p "$XDG_CONFIG_HOME" "$E2E_RUNTIME/home/.local/share/applications"
+    mkdir -p "$XDG_CONFIG_HOME" "$E2E_RUNTIME/home"
     # KWin's binary carries a file capability that an unprivileged user may not take on: a copy
     # without it starts.
     cp /usr/bin/kwin_wayland "$E2E_RUNTIME/kwin_wayland"
-    # KWin lends its screenshot interface only to programs that a .desktop file names.
-    printf '[Desktop Entry]\nType=Application\nName=Zelvaro tests\nExec=%s\nNoDisplay=true\n%s\n' \
-        "$(readlink -f "$(command -v python3)")" \
-        'X-KDE-DBUS-Restricted-Interfaces=org.kde.KWin.ScreenShot2' \
-        >"$E2E_RUNTIME/home/.local/share/applications/zelvaro-tests.desktop"
     chown -R "$E2E_UID:$E2E_UID" "$E2E_RUNTIME" "$XDG_CONFIG_HOME" "$e2e_artifacts"
     # A session of its own, so that the bus, KWin and XWayland all end with it.
     setsid env -i PATH="$PATH" HOME="$E2E_RUNTIME/home" XDG_RUNTIME_DIR="$E2E_RUNTIME" \

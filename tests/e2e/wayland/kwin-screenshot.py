@@ -3,7 +3,9 @@
 
 Usage: kwin-screenshot.py X Y WIDTH HEIGHT OUT, where OUT is a PNG file, or - for a binary PPM on
 stdout; or kwin-screenshot.py --reds X Y SECONDS: the red of one pixel, read again and again until
-it is 0 or the time is up, each value printed once in the order seen.
+it is 0 or the time is up, each value printed once in the order seen. KWin lends the interface
+only to programs that a .desktop file names, unless started with
+KWIN_SCREENSHOT_NO_PERMISSION_CHECKS=1, as the tests start it.
 """
 import os
 import struct
