@@ -47,10 +47,10 @@ static int key_code(const char* name) {
     static const struct {
         const char* name;
         int code;
-    } keys[] = {{"Escape", KEY_ESC},   {"Left", KEY_LEFT},   {"Right", KEY_RIGHT},
-                {"Up", KEY_UP},        {"Down", KEY_DOWN},   {"Return", KEY_ENTER},
-                {"Tab", KEY_TAB},      {"space", KEY_SPACE}, {"a", KEY_A},
-                {"p", KEY_P},          {"q", KEY_Q},         {"r", KEY_R}};
+    } keys[] = {{"Escape", KEY_ESC}, {"Left", KEY_LEFT},   {"Right", KEY_RIGHT},
+                {"Up", KEY_UP},      {"Down", KEY_DOWN},   {"Return", KEY_ENTER},
+                {"Tab", KEY_TAB},    {"space", KEY_SPACE}, {"a", KEY_A},
+                {"p", KEY_P},        {"q", KEY_Q},         {"r", KEY_R}};
     for (size_t i = 0; i < sizeof keys / sizeof keys[0]; ++i)
         if (strcmp(keys[i].name, name) == 0) return keys[i].code;
     return -1;
@@ -83,8 +83,8 @@ int main(int argc, char** argv) {
         bool pointer = false;
         const int left = argc - i;
         if (strcmp(command, "mousemove") == 0 && left >= 2) {
-            org_kde_kwin_fake_input_pointer_motion_absolute(
-                fake, wl_fixed_from_int(atoi(argv[i])), wl_fixed_from_int(atoi(argv[i + 1])));
+            org_kde_kwin_fake_input_pointer_motion_absolute(fake, wl_fixed_from_int(atoi(argv[i])),
+                                                            wl_fixed_from_int(atoi(argv[i + 1])));
             i += 2;
             pointer = true;
         } else if ((strcmp(command, "click") == 0 || strcmp(command, "mousedown") == 0 ||
