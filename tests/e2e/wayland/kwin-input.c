@@ -63,15 +63,7 @@ static void pause_for(double seconds) {
     nanosleep(&t, NULL);
 }
 
-int main(int argc, char** argv) {
-    struct wl_display* display = wl_display_connect(NULL);
-    if (!display) {
-        fprintf(stderr, "kwin-input: no Wayland display\n");
-        return 1;
-    }
-    struct wl_registry* registry = wl_display_get_registry(display);
-    wl_registry_add_listener(registry, &registry_listener, NULL);
-    wl_display_roundtrip(display);
+static int run(struct wl_display* display, int argc, char** argv) {
     if (!fake) {
         fprintf(stderr, "kwin-input: the compositor offers no fake input (version 4)\n");
         return 1;
@@ -122,7 +114,21 @@ int main(int argc, char** argv) {
         if (pointer) pause_for(kPointerPace);
         moved = moved || pointer;
     }
-    if (wl_display_roundtrip(display) < 0) return 1;
+    return wl_display_roundtrip(display) < 0;
+}
+
+int main(int argc, char** argv) {
+    struct wl_display* display = wl_display_connect(NULL);
+    if (!display) {
+        fprintf(stderr, "kwin-input: no Wayland display\n");
+        return 1;
+    }
+    struct wl_registry* registry = wl_display_get_registry(display);
+    wl_registry_add_listener(registry, &registry_listener, NULL);
+    wl_display_roundtrip(display);
+    const int status = run(display, argc, argv);
+    if (fake) org_kde_kwin_fake_input_destroy(fake);
+    wl_registry_destroy(registry);
     wl_display_disconnect(display);
-    return 0;
+    return status;
 }
