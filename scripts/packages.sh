@@ -10,7 +10,7 @@ WINDOWS_PACKAGES=(g++-mingw-w64-x86-64 wine wine64)
 BUILD_PACKAGES=("${NATIVE_PACKAGES[@]}" "${WINDOWS_PACKAGES[@]}")
 # scripts/release: the Windows set-up, the Debian package and what checks them.
 RELEASE_PACKAGES=(nsis dpkg-dev fakeroot lintian appstream desktop-file-utils zip unzip git)
-TEST_PACKAGES=(libgtest-dev xvfb xdotool imagemagick x11-utils x11-xserver-utils openbox clang
+TEST_PACKAGES=(libgtest-dev libx11-dev xvfb xdotool imagemagick x11-utils x11-xserver-utils openbox clang
     libclang-rt-14-dev sway grim wtype jq weston xserver-xorg-core xserver-xorg-video-dummy)
 # The same scenarios on KDE Plasma's and GNOME's compositors, headless (about 5 and 4 minutes of
 # downloads and unpacking on a fresh machine).

@@ -1,0 +1,262 @@
+// Reads the pixels of an X screen for end-to-end tests, fast enough to follow a 25 ms fade on a
+// busy machine: one connection for the whole watch, one small XGetImage per sample.
+//   xpixels grab X Y W H FILE     the area as a binary PPM, written whole or not at all
+//   xpixels read FILE X Y [X Y]…  the colour of each point of a PPM, one "r,g,b" a line
+//   xpixels watch X Y W H TIMEOUT_MS [--until R,G,B] [--changes N] [--settle MS] [--save PREFIX]
+//     prints "MS VALUE" for what the area shows at the start (MS 0) and at each change after,
+//     MS counted on the monotonic clock from the start; VALUE is "r,g,b" for one pixel, a hash of
+//     the pixels for a larger area. It stops once the area changes to R,G,B (one pixel), or after
+//     N changes. --settle: a change counts once the area has held it MS ms (a half-painted area
+//     does not), and is dated when it first showed. --save: each value counted is also written
+//     as PREFIX-K.ppm, K from 0.
+// Every failure says why on stderr and exits non-zero: no display, an area outside the screen, a
+// condition not met before the timeout (status 1), a bad argument or an unreadable file (2).
+#define _POSIX_C_SOURCE 200809L // clock_gettime, nanosleep
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <errno.h>
+#include <inttypes.h>
+#include <stdarg.h>
+#include <stdbool.h>
+#include <stdint.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+#include <time.h>
+
+enum { timed_out = 1, unusable = 2 };
+enum { sample_pause_us = 1000 };
+
+static _Noreturn void fail(int status, const char* format, ...) {
+    va_list arguments;
+    va_start(arguments, format);
+    fputs("xpixels: ", stderr);
+    vfprintf(stderr, format, arguments);
+    fputc('\n', stderr);
+    va_end(arguments);
+    exit(status);
+}
+
+static long number(const char* text, const char* what) {
+    char* end;
+    errno = 0;
+    long value = strtol(text, &end, 10);
+    if (errno != 0 || end == text || *end != '\0')
+        fail(unusable, "%s is \"%s\", not a number", what, text);
+    return value;
+}
+
+static double now_ms(void) {
+    struct timespec t;
+    clock_gettime(CLOCK_MONOTONIC, &t);
+    return (double)t.tv_sec * 1000.0 + (double)t.tv_nsec / 1e6;
+}
+
+typedef struct {
+    int width, height;
+    unsigned char* rgb; // width * height * 3 bytes
+} Picture;
+
+static int x_error(Display* display, XErrorEvent* error) {
+    char text[200];
+    XGetErrorText(display, error->error_code, text, sizeof text);
+    fail(unusable, "the X server refused a request: %s", text);
+}
+
+static Display* open_display(void) {
+    const char* name = getenv("DISPLAY");
+    Display* display = XOpenDisplay(NULL);
+    if (display == NULL) fail(unusable, "cannot open display \"%s\"", name != NULL ? name : "");
+    XSetErrorHandler(x_error);
+    return display;
+}
+
+typedef struct {
+    long x, y, width, height;
+} Area;
+
+static Area area_of(char** arguments, Display* display) {
+    Area area = {number(arguments[0], "x"), number(arguments[1], "y"),
+                 number(arguments[2], "width"), number(arguments[3], "height")};
+    Screen* screen = DefaultScreenOfDisplay(display);
+    if (area.x < 0 || area.y < 0 || area.width <= 0 || area.height <= 0 ||
+        area.x + area.width > WidthOfScreen(screen) ||
+        area.y + area.height > HeightOfScreen(screen))
+        fail(unusable, "%ldx%ld at (%ld,%ld) lies outside the %dx%d screen", area.width,
+             area.height, area.x, area.y, WidthOfScreen(screen), HeightOfScreen(screen));
+    return area;
+}
+
+static int shift_of(unsigned long mask) {
+    int shift = 0;
+    while (mask != 0 && (mask & 1) == 0) {
+        mask >>= 1;
+        ++shift;
+    }
+    return shift;
+}
+
+// The area as 8-bit RGB, whatever the visual's masks.
+static void sample(Display* display, Area area, Picture* picture) {
+    XImage* image = XGetImage(display, DefaultRootWindow(display), (int)area.x, (int)area.y,
+                              (unsigned)area.width, (unsigned)area.height, AllPlanes, ZPixmap);
+    if (image == NULL) fail(unusable, "the X server returned no image");
+    const unsigned long masks[3] = {image->red_mask, image->green_mask, image->blue_mask};
+    unsigned char* out = picture->rgb;
+    for (int row = 0; row < image->height; ++row)
+        for (int column = 0; column < image->width; ++column) {
+            unsigned long pixel = XGetPixel(image, column, row);
+            for (int c = 0; c < 3; ++c) {
+                unsigned long top = masks[c] >> shift_of(masks[c]);
+                *out++ = (unsigned char)(((pixel & masks[c]) >> shift_of(masks[c])) * 255 / top);
+            }
+        }
+    XDestroyImage(image);
+}
+
+static Picture new_picture(Area area) {
+    Picture picture = {(int)area.width, (int)area.height,
+                       malloc((size_t)(area.width * area.height * 3))};
+    if (picture.rgb == NULL)
+        fail(unusable, "out of memory for a %ldx%ld area", area.width, area.height);
+    return picture;
+}
+
+// Written beside the file, then renamed: a reader never sees half an image.
+static void write_ppm(const Picture* picture, const char* file) {
+    size_t length = strlen(file) + 5;
+    char* partial = malloc(length);
+    if (partial == NULL) fail(unusable, "out of memory");
+    snprintf(partial, length, "%s.new", file);
+    FILE* out = fopen(partial, "wb");
+    if (out == NULL) fail(unusable, "cannot write %s: %s", partial, strerror(errno));
+    size_t bytes = (size_t)picture->width * (size_t)picture->height * 3;
+    if (fprintf(out, "P6\n%d %d\n255\n", picture->width, picture->height) < 0 ||
+        fwrite(picture->rgb, 1, bytes, out) != bytes || fclose(out) != 0 ||
+        rename(partial, file) != 0)
+        fail(unusable, "cannot write %s: %s", file, strerror(errno));
+    free(partial);
+}
+
+static Picture read_ppm(const char* file) {
+    FILE* in = fopen(file, "rb");
+    if (in == NULL) fail(unusable, "cannot read %s: %s", file, strerror(errno));
+    Picture picture = {0, 0, NULL};
+    int depth = 0;
+    if (fscanf(in, "P6 %d %d %d", &picture.width, &picture.height, &depth) != 3 || depth != 255 ||
+        fgetc(in) == EOF || picture.width <= 0 || picture.height <= 0)
+        fail(unusable, "%s is no 8-bit binary PPM", file);
+    size_t bytes = (size_t)picture.width * (size_t)picture.height * 3;
+    picture.rgb = malloc(bytes);
+    if (picture.rgb == NULL || fread(picture.rgb, 1, bytes, in) != bytes)
+        fail(unusable, "%s ends before its %dx%d pixels", file, picture.width, picture.height);
+    fclose(in);
+    return picture;
+}
+
+static void value_of(const Picture* picture, char* text, size_t size) {
+    if (picture->width == 1 && picture->height == 1) {
+        snprintf(text, size, "%d,%d,%d", picture->rgb[0], picture->rgb[1], picture->rgb[2]);
+        return;
+    }
+    uint64_t hash = 14695981039346656037u; // FNV-1a
+    for (size_t i = 0; i < (size_t)picture->width * (size_t)picture->height * 3; ++i)
+        hash = (hash ^ picture->rgb[i]) * 1099511628211u;
+    snprintf(text, size, "%016" PRIx64, hash);
+}
+
+static int grab(int count, char** arguments) {
+    if (count != 5) fail(unusable, "usage: xpixels grab X Y W H FILE");
+    Display* display = open_display();
+    Area area = area_of(arguments, display);
+    Picture picture = new_picture(area);
+    sample(display, area, &picture);
+    write_ppm(&picture, arguments[4]);
+    XCloseDisplay(display);
+    return 0;
+}
+
+static int read_points(int count, char** arguments) {
+    if (count < 3 || count % 2 == 0) fail(unusable, "usage: xpixels read FILE X Y [X Y]...");
+    Picture picture = read_ppm(arguments[0]);
+    for (int i = 1; i + 1 < count; i += 2) {
+        long x = number(arguments[i], "x"), y = number(arguments[i + 1], "y");
+        if (x < 0 || y < 0 || x >= picture.width || y >= picture.height)
+            fail(unusable, "(%ld,%ld) lies outside the %dx%d image %s", x, y, picture.width,
+                 picture.height, arguments[0]);
+        const unsigned char* p = picture.rgb + (y * picture.width + x) * 3;
+        printf("%d,%d,%d\n", p[0], p[1], p[2]);
+    }
+    return 0;
+}
+
+static int watch(int count, char** arguments) {
+    if (count < 5) fail(unusable, "usage: xpixels watch X Y W H TIMEOUT_MS [options]");
+    const char *until = NULL, *prefix = NULL;
+    long changes = 0, settle = 0, timeout = number(arguments[4], "the timeout");
+    for (int i = 5; i < count; i += 2) {
+        if (i + 1 >= count) fail(unusable, "%s needs a value", arguments[i]);
+        if (strcmp(arguments[i], "--until") == 0)
+            until = arguments[i + 1];
+        else if (strcmp(arguments[i], "--changes") == 0)
+            changes = number(arguments[i + 1], "--changes");
+        else if (strcmp(arguments[i], "--settle") == 0)
+            settle = number(arguments[i + 1], "--settle");
+        else if (strcmp(arguments[i], "--save") == 0)
+            prefix = arguments[i + 1];
+        else
+            fail(unusable, "unknown option %s", arguments[i]);
+    }
+    Display* display = open_display();
+    Area area = area_of(arguments, display);
+    if (until != NULL && (area.width != 1 || area.height != 1))
+        fail(unusable, "--until reads one pixel, not a %ldx%ld area", area.width, area.height);
+    setvbuf(stdout, NULL, _IOLBF, 0);
+
+    Picture now = new_picture(area), candidate = new_picture(area);
+    char shown[32] = "", seen[32], candidate_value[32] = "";
+    double start = now_ms(), candidate_since = 0;
+    long counted = 0;
+    for (;;) {
+        sample(display, area, &now);
+        double at = now_ms() - start;
+        value_of(&now, seen, sizeof seen);
+        if (strcmp(seen, candidate_value) != 0) {
+            strcpy(candidate_value, seen);
+            memcpy(candidate.rgb, now.rgb, (size_t)(area.width * area.height * 3));
+            candidate_since = at;
+        }
+        if (strcmp(candidate_value, shown) != 0 &&
+            (shown[0] == '\0' || at - candidate_since >= settle)) {
+            bool first = shown[0] == '\0';
+            strcpy(shown, candidate_value);
+            printf("%.0f %s\n", first ? 0.0 : candidate_since, shown);
+            if (prefix != NULL) {
+                char file[4096];
+                snprintf(file, sizeof file, "%s-%ld.ppm", prefix, first ? 0 : counted + 1);
+                write_ppm(&candidate, file);
+            }
+            if (!first) {
+                ++counted;
+                if (until != NULL && strcmp(shown, until) == 0) return 0;
+                if (changes > 0 && counted >= changes) return 0;
+            }
+        }
+        if (at > timeout) {
+            if (until != NULL) fail(timed_out, "no change to %s within %ld ms", until, timeout);
+            if (changes > 0)
+                fail(timed_out, "%ld of %ld changes within %ld ms", counted, changes, timeout);
+            return 0; // a watch for a while, with nothing to wait for
+        }
+        struct timespec pause = {0, sample_pause_us * 1000};
+        nanosleep(&pause, NULL);
+    }
+}
+
+int main(int count, char** arguments) {
+    if (count >= 2 && strcmp(arguments[1], "grab") == 0) return grab(count - 2, arguments + 2);
+    if (count >= 2 && strcmp(arguments[1], "read") == 0)
+        return read_points(count - 2, arguments + 2);
+    if (count >= 2 && strcmp(arguments[1], "watch") == 0) return watch(count - 2, arguments + 2);
+    fail(unusable, "usage: xpixels grab|read|watch ... (see the source's first lines)");
+}
