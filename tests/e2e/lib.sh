@@ -153,39 +153,52 @@ inside_screen() { # x y width height
         cannot_tell "${3}x$4 at ($1,$2) lies outside the ${E2E_WIDTH}x$E2E_HEIGHT screen"
 }
 
-# An image that can be read, of the given size.
+# The screen reader, connected to the display for the length of a watch (see xpixels.c).
+: "${E2E_XPIXELS:?path to the xpixels tool}"
+
+# An image that can be read, of the given size: a binary PPM as screen_grab writes it, or any
+# image ImageMagick reads.
 image_is() { # file width height
-    local size
+    local size header
     [ -s "$1" ] || { cannot_tell "${1##*/} is missing or empty"; return; }
-    size=$(tool identify -format '%wx%h' "$1") || return
+    if [[ $1 == *.ppm ]]; then
+        header=$(head -c 20 "$1" | head -n 2 | tr '\n' ' ') || return
+        [[ $header =~ ^P6\ ([0-9]+)\ ([0-9]+)\ $ ]] || { cannot_tell "${1##*/} is no binary PPM"; return; }
+        size=${BASH_REMATCH[1]}x${BASH_REMATCH[2]}
+    else
+        size=$(tool identify -format '%wx%h' "$1") || return
+    fi
     [ "$size" = "${2}x$3" ] || cannot_tell "${1##*/} is $size, not ${2}x$3"
 }
 
+# A piece of the screen as a binary PPM; targets without an X screen replace it.
+screen_grab() { tool "$E2E_XPIXELS" grab "$@"; } # x y width height file
+
 # A piece of the screen, saved at its own origin; it must lie inside the screen.
-grab() { # x y width height file
+grab() { # x y width height file.ppm
     inside_screen "$1" "$2" "$3" "$4" || return
-    tool import -window root -crop "$3x$4+$1+$2" +repage "$5" || return
+    screen_grab "$@" || return
     image_is "$5" "$3" "$4"
 }
 
 # One capture of the screen; pixels are then read from it as "r,g,b".
-capture() { grab 0 0 "$E2E_WIDTH" "$E2E_HEIGHT" "$e2e_artifacts/screen.png"; }
+capture() { grab 0 0 "$E2E_WIDTH" "$E2E_HEIGHT" "$e2e_artifacts/screen.ppm"; }
+
+# The last capture, or another grab, kept as a PNG to look at.
+keep() { # name [file.ppm]
+    tool convert "${2:-$e2e_artifacts/screen.ppm}" "$e2e_artifacts/$1.png"
+}
 
 # The pixels at the given places of the last capture, one "r,g,b" a line.
 pixels() { # x y [x y]...
-    local format='' read line count=$(($# / 2))
-    while [ $# -ge 2 ]; do
-        inside_screen "$1" "$2" 1 1 || return
-        format+="%[pixel:p{$1,$2}]\n"
-        shift 2
-    done
-    read=$(tool convert "$e2e_artifacts/screen.png" -format "$format" info:) || return
+    local read line count=$(($# / 2)) i
+    for ((i = 1; i < $#; i += 2)); do inside_screen "${!i}" "${@:i+1:1}" 1 1 || return; done
+    read=$(tool "$E2E_XPIXELS" read "$e2e_artifacts/screen.ppm" "$@") || return
     [ "$(wc -l <<<"$read")" -eq "$count" ] || cannot_tell "$count pixels asked, read: $read" || return
     while read -r line; do
-        [[ $line =~ ^srgba?\(([0-9]+),([0-9]+),([0-9]+) ]] ||
-            { cannot_tell "a pixel reads \"$line\", not a colour"; return; }
-        printf '%s\n' "${BASH_REMATCH[1]},${BASH_REMATCH[2]},${BASH_REMATCH[3]}"
+        [[ $line =~ ^[0-9]+,[0-9]+,[0-9]+$ ]] || { cannot_tell "a pixel reads \"$line\", not a colour"; return; }
     done <<<"$read"
+    printf '%s\n' "$read"
 }
 pixel_is() { # x y colour
     local found
@@ -234,29 +247,78 @@ bands_at() { # horizontal vertical
     bands_are "$1" "$2" "$shade"
 }
 
-# Waits up to $3 seconds for the pixel at ($1,$2) to show a band, in any shade.
-captured_red_pixel() { capture && [[ "$(pixels "$1" "$2")" =~ ^[0-9]+,0,0$ ]]; }
-wait_band_pixel() { wait_for "$3" captured_red_pixel "$1" "$2"; }
+# A shade of the frame's red, black included, at ($1,$2) of a fresh capture.
+shaded_at() {
+    local shade
+    capture && shade=$(pixels "$1" "$2") || return
+    [[ $shade =~ ^[0-9]+,0,0$ ]] || { explain "($1,$2) reads $shade"; return 1; }
+}
 
 # Waits until the bands stand at the given margins in the given colour.
 captured_bands_are() { capture && bands_are "$@"; }
 wait_bands() { wait_for "$4" captured_bands_are "$1" "$2" "$3"; } # horizontal vertical colour seconds
 
-# Samples the red of pixel ($1,$2) until it is black, at most $3 seconds, and prints each red
-# seen once, in order; a sample that cannot be read ends the list with "unreadable".
-fade_reds() {
-    local deadline=$((SECONDS + $3)) red last=''
-    inside_screen "$1" "$2" 1 1 || { echo unreadable; return; }
-    while [ "$SECONDS" -lt "$deadline" ]; do
-        red=$(tool import -window root -crop "1x1+$1+$2" -depth 8 txt:- | tail -n1 |
-            sed -E 's/^[^(]*\(([0-9]+),.*/\1/') || { echo unreadable; return; }
-        [ "$red" = "$last" ] || printf '%s\n' "$red"
-        last=$red
-        [ "$red" = 0 ] && break
-    done
+# Follows the colour of pixel ($1,$2): one "ms r,g,b" line at the start and one at each change, in
+# milliseconds from the start, until it changes to black; more than $3 ms is an error. Targets
+# without an X screen replace it.
+pixel_watch() { "$E2E_XPIXELS" watch "$1" "$2" 1 1 "$3" --until "$E2E_BLACK"; }
+
+# Starts following pixel ($1,$2) in the background, at most $3 ms, for fade_seen.
+watch_fade() { # x y ms
+    inside_screen "$1" "$2" 1 1 || return
+    E2E_WATCH=$e2e_artifacts/watch-$(now_ms)
+    pixel_watch "$@" >"$E2E_WATCH" 2>"$E2E_WATCH.err" &
+    E2E_WATCH_PID=$!
 }
 
-# The reds of a fade: dark red steps down by multiples of 4 to black, through many shades.
+# Fewest of the 31 shades between dark red and black that a fade must show, on a busy machine too.
+E2E_FADE_SHADES=${E2E_FADE_SHADES:-24}
+# Fade timing on a busy machine: the mean time per shade, and the glow's hold before it (the
+# fade is armed for 1500 ms, and the glow's shade is held 25 ms like the others).
+E2E_SHADE_MS_MIN=20 E2E_SHADE_MS_MAX=40
+E2E_HOLD_MS_MIN=1400 E2E_HOLD_MS_MAX=2500
+
+# The watch that watch_fade started, once it ends, shows the glow then the fade: dark red, then
+# reds stepping down by multiples of 4 to black through at least E2E_FADE_SHADES shades, their
+# mean spacing near 25 ms. With "held", the glow was seen to appear and held about 1.5 s first.
+fade_seen() { # [held]
+    local status=0 line ms colour red previous=999 shades=0 glow='' first='' last='' reds=()
+    wait "$E2E_WATCH_PID" || status=$?
+    [ "$status" -eq 0 ] ||
+        { cannot_tell "the pixel watch ended with status $status: $(head -c 300 "$E2E_WATCH.err")"; return; }
+    while read -r ms colour; do
+        is_number "$ms" "a watch time" || return
+        # What shows before the glow (the desktop, a black frame) is no part of the fade.
+        [ -n "$glow" ] || [ "$colour" = "$E2E_GLOW" ] || { reds+=("($colour)"); continue; }
+        [[ $colour =~ ^([0-9]+),0,0$ ]] || { explain "not a red: ${reds[*]} $colour"; return 1; }
+        red=${BASH_REMATCH[1]}
+        reds+=("$red@$ms")
+        [ "$red" -le 128 ] && [ $((red % 4)) -eq 0 ] && [ "$red" -lt "$previous" ] ||
+            { explain "reds seen: ${reds[*]}"; return 1; }
+        [ -n "$glow" ] || glow=$ms
+        if [ "$red" -lt 128 ]; then
+            [ -n "$first" ] || first="$ms $red"
+            [ "$red" -eq 0 ] || shades=$((shades + 1))
+        fi
+        previous=$red last=$ms
+    done <"$E2E_WATCH"
+    log "fade: ${reds[*]} (red@ms)"
+    [ -n "$glow" ] || { explain "no glow: ${reds[*]}"; return 1; }
+    [ "$previous" = 0 ] && [ "$shades" -ge "$E2E_FADE_SHADES" ] ||
+        { explain "$shades shades, ending at $previous: ${reds[*]}"; return 1; }
+    # From the first shade seen below the glow to black: (red / 4) shades of 25 ms.
+    local spacing=$(((last - ${first% *}) * 4 / ${first#* }))
+    log "fade: $shades shades, $spacing ms apart on average, after $((${first% *} - glow)) ms of glow"
+    [ "$spacing" -ge "$E2E_SHADE_MS_MIN" ] && [ "$spacing" -le "$E2E_SHADE_MS_MAX" ] ||
+        { explain "shades $spacing ms apart: ${reds[*]}"; return 1; }
+    [ "${1:-}" = held ] || return 0
+    local hold=$((${first% *} - glow))
+    [ "$hold" -ge "$E2E_HOLD_MS_MIN" ] && [ "$hold" -le "$E2E_HOLD_MS_MAX" ] ||
+        { explain "the glow held $hold ms before the fade: ${reds[*]}"; return 1; }
+}
+
+# The reds a target's fade_reds saw, where screen reads are too slow for a pixel watch: dark red
+# steps down by multiples of 4 to black, through many shades.
 is_fade() {
     local reds=("$@") previous=999 shades=0
     [ $# -gt 0 ] || { cannot_tell "no red was sampled"; return; }

@@ -16,9 +16,9 @@ for ((round = 1; round <= rounds; round++)); do
     for way in pointer key; do
         target_clear_settings
         target_start
-        wait_bands 20 50 "$E2E_GLOW" 30 || true
+        wait_for 30 bands_at 20 50 || true
         xdotool key Right
-        check "round $round, $way: a key moves the bands" wait_bands 21 50 "$E2E_GLOW" 3
+        check "round $round, $way: a key moves the bands" wait_for 3 bands_at 21 50
         xdotool mousemove 10 "$midy" click 3
         check "round $round, $way: a right click opens the menu" wait_for 3 captured_menu_open
         if [ "$way" = pointer ]; then

@@ -104,10 +104,9 @@ bands_on() {
 # A shade of red at one pixel, read on its own: quick enough to catch a glow on a loaded machine.
 glows_at() {
     local read
-    inside_screen "$1" "$2" 1 1 || return
-    read=$(tool import -window root -crop "1x1+$1+$2" -depth 8 txt:-) || return
-    [[ $(tail -n1 <<<"$read") =~ \(([0-9]+),([0-9]+),([0-9]+) ]] ||
-        { cannot_tell "a pixel reads \"$read\""; return; }
+    grab "$1" "$2" 1 1 "$e2e_artifacts/pixel.ppm" &&
+        read=$(tool "$E2E_XPIXELS" read "$e2e_artifacts/pixel.ppm" 0 0) || return
+    [[ $read =~ ^([0-9]+),([0-9]+),([0-9]+)$ ]] || { cannot_tell "a pixel reads \"$read\""; return; }
     [ "${BASH_REMATCH[1]}" -gt 0 ] && [ "${BASH_REMATCH[2]}${BASH_REMATCH[3]}" = 00 ] ||
         { explain "($1,$2) reads ${BASH_REMATCH[*]:1}"; return 1; }
 }

@@ -11,30 +11,6 @@ trap 'kill "${other:-}" 2>/dev/null || true; target_kill; stop_display' EXIT
 start_display
 target_clear_settings
 
-# The reds of pixel ($1,$2) from the first one that is not black back to black, at most $3 seconds:
-# sampled from before the second start, so that a busy machine cannot hide the glow between two
-# captures.
-glow_reds() {
-    local deadline=$((SECONDS + $3)) red last=0 lit=0
-    while [ "$SECONDS" -lt "$deadline" ]; do
-        red=$(import -window root -crop "1x1+$1+$2" -depth 8 txt:- | tail -n1 |
-            sed -E 's/^[^(]*\(([0-9]+),.*/\1/')
-        [ "$red" = "$last" ] || printf '%s\n' "$red"
-        last=$red
-        [ "$red" != 0 ] && lit=1
-        [ "$lit" = 1 ] && [ "$red" = 0 ] && break
-    done
-}
-# Shades of the glow's dark red, ending black.
-glowed() {
-    [ $# -gt 1 ] && [ "${!#}" = 0 ] || { explain "reds seen: ${*:-none}"; return 1; }
-    local red
-    for red in "${@:1:$#-1}"; do
-        is_number "$red" "a sampled red" || return
-        [ "$red" -le 128 ] && [ $((red % 4)) -eq 0 ] || { explain "reds seen: $*"; return 1; }
-    done
-}
-
 target_start
 first=$E2E_PID
 check "the first start shows its frame" wait_for 30 bands_at 20 50
@@ -58,8 +34,8 @@ focus_other() {
 other_has_keyboard() { focus_other && [ "$(timeout 5 xdotool getwindowfocus 2>/dev/null)" = "$(other_window)" ]; }
 check "another window takes the keyboard" wait_for 5 other_has_keyboard
 
-glow_reds 5 $((E2E_HEIGHT / 2)) 15 >"$e2e_artifacts/reds" &
-sampler=$!
+# Watched from before the second start, so that a busy machine cannot hide the glow.
+watch_fade 5 $((E2E_HEIGHT / 2)) 15000
 started=$(now_ms)
 status=0
 target_run_again || status=$?
@@ -67,10 +43,7 @@ elapsed=$(($(now_ms) - started))
 log "second start: status $status after $elapsed ms"
 check "a second start ends with status 0" test "$status" = 0
 check "within 2 s" test "$elapsed" -lt 2000
-wait "$sampler" || true
-mapfile -t reds <"$e2e_artifacts/reds"
-log "reds seen after the second start: ${reds[*]}"
-check "the running frame glows, then fades to black" glowed "${reds[@]}"
+check "the running frame glows, then fades to black" fade_seen
 check "still one frame process, the first" test "$(target_processes)" = 1
 check "the first is still running" kill -0 "$first"
 xdotool key Right

@@ -2,8 +2,8 @@
 # surface, over a native Wayland window of the desktop's colour that logs what reaches it.
 # sway refuses to run as root: it and the program run as an unprivileged user.
 # The scenarios drive X tools; here they are stood in for by functions of the same names:
-# xdotool (keys through wtype, the pointer through wl-pointer, windows through swaymsg) and
-# import (screen reads through grim).
+# xdotool (keys through wtype, the pointer through wl-pointer, windows through swaymsg); screen
+# reads go through grim.
 # shellcheck shell=bash
 
 : "${E2E_WAYLAND_TOOLS:?folder of wl-pointer and wl-backdrop}"
@@ -130,38 +130,28 @@ xdotool() {
     done
 }
 
-# import -window root [-crop WxH+X+Y] [-depth 8] FILE|txt:-
-import() {
-    local crop='' out='' region=()
-    while [ $# -gt 0 ]; do
-        case $1 in
-        -window | -depth) shift 2 ;;
-        -crop) crop=$2 && shift 2 ;;
-        *) out=$1 && shift ;;
-        esac
-    done
-    if [[ $crop =~ ^([0-9]+)x([0-9]+)\+([0-9]+)\+([0-9]+)$ ]]; then
-        region=(-g "${BASH_REMATCH[3]},${BASH_REMATCH[4]} ${BASH_REMATCH[1]}x${BASH_REMATCH[2]}")
-    fi
-    if [ "$out" = txt:- ]; then
-        grim "${region[@]}" -t ppm - | convert ppm:- -depth 8 txt:-
-    else
-        grim -l 0 "${region[@]}" "$out"
-    fi
-}
+# Screen reads through grim, whose PPM is read as the X tool's.
+screen_grab() { tool grim -g "$1,$2 $3x$4" -t ppm "$5"; } # x y width height file
 
-# The reds of pixel ($1,$2) until black, at most $3 seconds, as lib.sh's fade_reds; one pixel read
-# straight from grim's PPM (its header is 11 bytes), to sample the 25 ms shades often enough.
-fade_reds() {
-    local deadline=$((SECONDS + $3)) red last=''
-    inside_screen "$1" "$2" 1 1 || { echo unreadable; return; }
-    while [ "$SECONDS" -lt "$deadline" ]; do
-        red=$(grim -g "$1,$2 1x1" -t ppm - | od -An -tu1 -j11 -N1) || { echo unreadable; return; }
-        red=${red// /}
-        [ "$red" = "$last" ] || printf '%s\n' "$red"
-        last=$red
-        [ "$red" = 0 ] && break
+# pixel_watch as lib.sh's, one grim a sample: a new client and a whole output's copy each time,
+# so on a busy machine it sees fewer shades than the X tool.
+E2E_FADE_SHADES=8
+pixel_watch() { # x y ms
+    local start now colour last='' changed='' r g b
+    start=$(now_ms)
+    while now=$(now_ms) && [ $((now - start)) -le "$3" ]; do
+        # One pixel, straight from the PPM after its 11-byte header.
+        colour=$(grim -g "$1,$2 1x1" -t ppm - | od -An -tu1 -j11 -N3) || return
+        read -r r g b <<<"$colour"
+        colour=$r,$g,$b
+        [ "$colour" = "$last" ] && continue
+        echo "$(($(now_ms) - start)) $colour"
+        [ -n "$last" ] && changed=1
+        last=$colour
+        [ -n "$changed" ] && [ "$colour" = "$E2E_BLACK" ] && return
     done
+    echo "no change to $E2E_BLACK within $3 ms" >&2
+    return 1
 }
 
 # The frame has no X window to name: the window under the pointer is the window beneath when it
