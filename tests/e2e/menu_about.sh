@@ -76,7 +76,7 @@ xdotool key Right Right Down
 # once it has held 150 ms (a half-painted one does not), and kept as donate-0 (A), -1 (B), -2.
 donation_swaps() {
     local watch=$e2e_artifacts/donation-watch a b c t1 t2
-    tool "$E2E_XPIXELS" watch $((cx + 296)) $((cy + 44)) 89 21 12000 --changes 2 --settle 150 \
+    tool area_watch $((cx + 296)) $((cy + 44)) 89 21 12000 --changes 2 --settle 150 \
         --save "$e2e_artifacts/donate" >"$watch" || return
     { read -r _ a && read -r t1 b && read -r t2 c; } <"$watch" ||
         { cannot_tell "the watch of the picture printed: $(tr '\n' ' ' <"$watch")"; return; }

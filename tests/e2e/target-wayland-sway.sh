@@ -85,7 +85,7 @@ pointer() {
 }
 
 # The xdotool commands the scenarios use: key, mousemove, click, mousedown, mouseup, chained as
-# xdotool chains them, and search --name.
+# xdotool chains them, and search [--onlyvisible] --name.
 xdotool() {
     while [ $# -gt 0 ]; do
         case $1 in
@@ -116,7 +116,9 @@ xdotool() {
             shift 2
             ;;
         search)
-            [ "${2:-}" = --name ] || { log "xdotool stand-in: only search --name"; return 1; }
+            # sway's tree holds the windows shown.
+            [ "${2:-}" != --onlyvisible ] || shift
+            [ "${2:-}" = --name ] || { log "xdotool stand-in: only search [--onlyvisible] --name"; return 1; }
             swaymsg -t get_tree -r |
                 jq -r --arg name "$3" '.. | objects | select(.type? == "con" or .type? == "floating_con")
                     | select((.name // "") | test($name)) | .id'
@@ -152,6 +154,42 @@ pixel_watch() { # x y ms
     done
     echo "no change to $E2E_BLACK within $3 ms" >&2
     return 1
+}
+
+# area_watch as lib.sh's, each sample a grim read compared by its checksum.
+area_watch() { # x y width height ms [--changes N] [--settle MS] [--save PREFIX]
+    local area="$1,$2 $3x$4" limit=$5 changes=0 settle=0 prefix='' start at sum
+    local shot=$e2e_artifacts/area-watch.ppm shown='' candidate='' since=0 values=0
+    shift 5
+    while [ $# -ge 2 ]; do
+        case $1 in
+        --changes) changes=$2 ;;
+        --settle) settle=$2 ;;
+        --save) prefix=$2 ;;
+        *) echo "area_watch: unknown option $1" >&2 && return 2 ;;
+        esac
+        shift 2
+    done
+    start=$(now_ms)
+    while :; do
+        grim -g "$area" -t ppm "$shot" || return 2
+        at=$(($(now_ms) - start))
+        sum=$(md5sum <"$shot") && sum=${sum%% *}
+        [ "$sum" = "$candidate" ] || { candidate=$sum since=$at && cp "$shot" "$shot.candidate"; }
+        if [ "$candidate" != "$shown" ] && { [ -z "$shown" ] || [ $((at - since)) -ge "$settle" ]; }; then
+            [ -n "$shown" ] || since=0
+            shown=$candidate
+            echo "$since $shown"
+            [ -z "$prefix" ] || cp "$shot.candidate" "$prefix-$values.ppm"
+            values=$((values + 1))
+            [ "$changes" -eq 0 ] || [ "$values" -le "$changes" ] || return 0
+        fi
+        if [ "$at" -gt "$limit" ]; then
+            [ "$changes" -eq 0 ] && return 0
+            echo "$((values - 1)) of $changes changes within $limit ms" >&2
+            return 1
+        fi
+    done
 }
 
 # The frame has no X window to name: the window under the pointer is the window beneath when it
