@@ -31,7 +31,7 @@ check "the second screen has none" shown_windows_are 1
 right_click 10 384
 xdotool key c
 check "the menu opens the screens submenu with c" wait_for 3 menu_shows 200 440
-convert "$e2e_artifacts/screen.png" -crop 560x240+0+300 +repage "$e2e_artifacts/screens-menu.png"
+tool convert "$e2e_artifacts/screen.ppm" -crop 560x240+0+300 +repage "$e2e_artifacts/screens-menu.png"
 xdotool key 2
 check "its second item puts a frame on the second screen, black" second_bands 20 50 "$E2E_BLACK" 5
 # The menu's key releases re-arm the first frame's fade, as any release does: it ends black.
@@ -75,7 +75,7 @@ target_start
 check "a restart brings the first frame back at 21" first_bands 21 50 any 30
 check "and the second at 22" second_bands 22 50 "$E2E_BLACK" 3
 capture
-cp "$e2e_artifacts/screen.png" "$e2e_artifacts/screens-restart.png"
+keep screens-restart
 xdotool key Escape
 check "the restarted program ends on Escape" target_wait_exit 3
 target_end
