@@ -16,7 +16,7 @@ check "the frame covers a 1280 × 1024 screen" wait_bands 20 50 "$E2E_BLACK" 30
 watch_fade 5 384 10000
 check "the screen switches to 1024 × 768" resize_display 1024 768
 check "the frame fits the new screen" wait_for 5 bands_at 20 50
-check "glowing, then fading" fade_seen
+check "glowing, then fading" fade_seen glow
 xdotool key Right
 check "the keys still work" wait_for 3 bands_at 21 50
 xdotool key Escape

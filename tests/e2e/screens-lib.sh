@@ -105,7 +105,7 @@ bands_on() {
 glows_at() {
     local read
     grab "$1" "$2" 1 1 "$e2e_artifacts/pixel.ppm" &&
-        read=$(tool "$E2E_XPIXELS" read "$e2e_artifacts/pixel.ppm" 0 0) || return
+        read=$(tool xpixels read "$e2e_artifacts/pixel.ppm" 0 0) || return
     [[ $read =~ ^([0-9]+),([0-9]+),([0-9]+)$ ]] || { cannot_tell "a pixel reads \"$read\""; return; }
     [ "${BASH_REMATCH[1]}" -gt 0 ] && [ "${BASH_REMATCH[2]}${BASH_REMATCH[3]}" = 00 ] ||
         { explain "($1,$2) reads ${BASH_REMATCH[*]:1}"; return 1; }

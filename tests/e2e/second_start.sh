@@ -43,7 +43,7 @@ elapsed=$(($(now_ms) - started))
 log "second start: status $status after $elapsed ms"
 check "a second start ends with status 0" test "$status" = 0
 check "within 2 s" test "$elapsed" -lt 2000
-check "the running frame glows, then fades to black" fade_seen
+check "the running frame glows, then fades to black" fade_seen glow
 check "still one frame process, the first" test "$(target_processes)" = 1
 check "the first is still running" kill -0 "$first"
 xdotool key Right

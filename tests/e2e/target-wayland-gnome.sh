@@ -15,6 +15,13 @@ E2E_PID=''
 
 # Screen reads take about a second here (see frame.sh).
 E2E_SLOW_SCREEN=1
+# So the watches see a fade's glow and its end, not its shades, and time the donation picture's
+# swaps to a read or so.
+E2E_FADE_SHADES=0 E2E_READ_SLACK_MS=1500
+screen_grab() { # x y width height file
+    as_user "$E2E_GNOME_SCREENSHOT" "$1" "$2" "$3" "$4" "$E2E_RUNTIME/shots/grab.png" &&
+        tool convert "$E2E_RUNTIME/shots/grab.png" -alpha off "$5"
+}
 
 as_user() { setpriv --reuid="$E2E_UID" --regid="$E2E_UID" --clear-groups "$@"; }
 
@@ -149,7 +156,9 @@ xdotool() {
             shift 2
             ;;
         search)
-            [ "${2:-}" = --name ] || { log "xdotool stand-in: only search --name"; return 1; }
+            # Only windows shown are listed.
+            [ "${2:-}" != --onlyvisible ] || shift
+            [ "${2:-}" = --name ] || { log "xdotool stand-in: only search [--onlyvisible] --name"; return 1; }
             shell_eval "global.get_window_actors().map(a => a.meta_window)
                 .filter(w => new RegExp($(printf '%s' "$3" | jq -Rs .)).test(w.get_title() || ''))
                 .map(w => w.get_id()).join(' ')" | tr -d '"' | tr ' ' '\n' | grep .

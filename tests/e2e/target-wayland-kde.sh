@@ -16,6 +16,10 @@ E2E_PID=
 
 # Screen reads take about a second here (see frame.sh).
 E2E_SLOW_SCREEN=1
+# So the watches see a fade's glow and its end, not its shades, and time the donation picture's
+# swaps to a read or so.
+E2E_FADE_SHADES=0 E2E_READ_SLACK_MS=1500
+screen_grab() { as_user "$E2E_KWIN_SCREENSHOT" "$1" "$2" "$3" "$4" - >"$5"; } # x y width height file
 
 as_user() { setpriv --reuid="$E2E_UID" --regid="$E2E_UID" --clear-groups "$@"; }
 
@@ -69,7 +73,9 @@ stop_display() {
 E2E_POINTER_X=0 E2E_POINTER_Y=0
 xdotool() {
     if [ "${1:-}" = search ]; then
-        [ "${2:-}" = --name ] || { log "xdotool stand-in: only search --name"; return 1; }
+        # Only windows shown are listed.
+        [ "${2:-}" != --onlyvisible ] || shift
+        [ "${2:-}" = --name ] || { log "xdotool stand-in: only search [--onlyvisible] --name"; return 1; }
         kwin_windows | awk -v name="$3" '$0 ~ "^zelvaro-window " && substr($0, index($0, "|") + 1) ~ name { print $2 }'
         return
     fi

@@ -135,16 +135,17 @@ xdotool() {
 # Screen reads through grim, whose PPM is read as the X tool's.
 screen_grab() { tool grim -g "$1,$2 $3x$4" -t ppm "$5"; } # x y width height file
 
-# pixel_watch as lib.sh's, one grim a sample: a new client and a whole output's copy each time.
-# On a loaded machine it sees 6 to 8 of the 31 shades and may miss the glow's 25 ms: the fade's
+# pixel_watch as lib.sh's, one screen_grab a sample: a new client and a whole output's copy each time.
+# On a loaded machine it sees 3 to 8 of the 31 shades and may miss the glow's 25 ms: the fade's
 # order and end are judged here, its timing by the X targets.
-E2E_FADE_SHADES=4 E2E_FADE_COARSE=1
+E2E_FADE_SHADES=2 E2E_FADE_COARSE=1
 pixel_watch() { # x y ms
     local start now colour last='' changed='' r g b
     start=$(now_ms)
     while now=$(now_ms) && [ $((now - start)) -le "$3" ]; do
         # One pixel, straight from the PPM after its 11-byte header.
-        colour=$(grim -g "$1,$2 1x1" -t ppm - | od -An -tu1 -j11 -N3) || return
+        screen_grab "$1" "$2" 1 1 "$e2e_artifacts/pixel-watch.ppm" || return
+        colour=$(od -An -tu1 -j11 -N3 "$e2e_artifacts/pixel-watch.ppm") || return
         read -r r g b <<<"$colour"
         colour=$r,$g,$b
         [ "$colour" = "$last" ] && continue
@@ -157,9 +158,9 @@ pixel_watch() { # x y ms
     return 1
 }
 
-# area_watch as lib.sh's, each sample a grim read compared by its checksum.
+# area_watch as lib.sh's, each sample a screen_grab compared by its checksum.
 area_watch() { # x y width height ms [--changes N] [--settle MS] [--save PREFIX]
-    local area="$1,$2 $3x$4" limit=$5 changes=0 settle=0 prefix='' start at sum
+    local area=("$1" "$2" "$3" "$4") limit=$5 changes=0 settle=0 prefix='' start at sum
     local shot=$e2e_artifacts/area-watch.ppm shown='' candidate='' since=0 values=0
     shift 5
     while [ $# -ge 2 ]; do
@@ -173,7 +174,7 @@ area_watch() { # x y width height ms [--changes N] [--settle MS] [--save PREFIX]
     done
     start=$(now_ms)
     while :; do
-        grim -g "$area" -t ppm "$shot" || return 2
+        screen_grab "${area[@]}" "$shot" || return 2
         at=$(($(now_ms) - start))
         sum=$(md5sum <"$shot") && sum=${sum%% *}
         [ "$sum" = "$candidate" ] || { candidate=$sum since=$at && cp "$shot" "$shot.candidate"; }
