@@ -140,7 +140,7 @@ screen_grab() { tool grim -g "$1,$2 $3x$4" -t ppm "$5"; } # x y width height fil
 # order and end are judged here, its timing by the X targets.
 E2E_FADE_SHADES=2 E2E_FADE_COARSE=1
 pixel_watch() { # x y ms
-    local start now colour last='' changed='' r g b
+    local start now colour last='' reddened='' r g b
     start=$(now_ms)
     while now=$(now_ms) && [ $((now - start)) -le "$3" ]; do
         # One pixel, straight from the PPM after its 11-byte header.
@@ -150,9 +150,10 @@ pixel_watch() { # x y ms
         colour=$r,$g,$b
         [ "$colour" = "$last" ] && continue
         echo "$(($(now_ms) - start)) $colour"
-        [ -n "$last" ] && changed=1
+        # Black ends the watch once a red was seen: a menu's or a cursor's passing shade does not.
+        [[ $colour =~ ^[1-9][0-9]*,0,0$ ]] && reddened=1
         last=$colour
-        [ -n "$changed" ] && [ "$colour" = "$E2E_BLACK" ] && return
+        [ -n "$reddened" ] && [ "$colour" = "$E2E_BLACK" ] && return
     done
     echo "no change to $E2E_BLACK within $3 ms" >&2
     return 1
