@@ -3,11 +3,12 @@
 // It reads memory, CPU time and wake-ups from /proc. Results go to stdout as key=value lines.
 //
 //   probe [--startups N] [--idle SECONDS] [--presses N] [--steps N] [--gap-ms N]
-//         [--samples FILE] [--log FILE] [--process NAME] [--server-pid PID]
-//         -- COMMAND [ARGUMENT...]
+//         [--samples FILE] [--log FILE] [--process NAME] [--wine-prefix DIRECTORY]
+//         [--server-pid PID] -- COMMAND [ARGUMENT...]
 //
 // --process names the program when COMMAND is a launcher (wine): memory, CPU and wake-ups are then
 // read from the deepest process under it whose command line has an argument ending in NAME.
+// --wine-prefix also sums the memory of every Wine process serving that prefix (wine_* keys).
 //
 // The program must cover the screen with a frame whose left band is at least 2 pixels wide, on a
 // screen whose root shows one plain colour, and quit on Escape; Right and Left must widen and
@@ -50,7 +51,9 @@ static const char* logPath = "/dev/null";
 static volatile pid_t child = -1; // what was started, and what is waited for and ended
 static pid_t measured = -1;       // what the figures are read from
 static const char* processName;
-static pid_t server = -1; // the X server, when its share of a step is wanted
+static const char* winePrefix;
+static char programDirectory[512]; // where the measured process's executable lies, with its '/'
+static pid_t server = -1;          // the X server, when its share of a step is wanted
 
 static void fail(const char* format, ...) {
     va_list arguments;
@@ -235,12 +238,15 @@ static void reportRss(const char* when) {
 }
 
 // User and system time of the whole process, every thread included.
-static double cpuMsOf(pid_t pid) {
+// Negative when the process is gone.
+static double cpuMsOrNone(pid_t pid) {
     char path[64], text[1024];
     snprintf(path, sizeof path, "/proc/%d/stat", (int)pid);
     FILE* file = fopen(path, "r");
-    if (!file || !fgets(text, sizeof text, file)) fail("cannot read %s", path);
+    if (!file) return -1;
+    const bool read = fgets(text, sizeof text, file) != NULL;
     fclose(file);
+    if (!read) return -1;
     // Fields after the command name, which may hold blanks: state is field 3, utime 14, stime 15.
     const char* after = strrchr(text, ')');
     unsigned long long utime = 0, stime = 0;
@@ -248,6 +254,11 @@ static double cpuMsOf(pid_t pid) {
                          &stime) != 2)
         fail("cannot parse %s", path);
     return (double)(utime + stime) * 1000.0 / (double)sysconf(_SC_CLK_TCK);
+}
+static double cpuMsOf(pid_t pid) {
+    const double ms = cpuMsOrNone(pid);
+    if (ms < 0) fail("cannot read the CPU time of process %d", (int)pid);
+    return ms;
 }
 static double cpuMs(void) {
     return cpuMsOf(measured);
@@ -330,8 +341,136 @@ static void processInfo(void) {
     snprintf(path, sizeof path, "/proc/%d/exe", (int)measured);
     const ssize_t n = readlink(path, exe, sizeof exe - 1);
     exe[n > 0 ? n : 0] = '\0';
+    const char* slash = strrchr(exe, '/');
+    snprintf(programDirectory, sizeof programDirectory, "%.*s", slash ? (int)(slash - exe + 1) : 0,
+             exe);
     snprintf(path, sizeof path, "/proc/%d/status", (int)measured);
     printf("process_exe=%s\nprocess_threads=%ld\n", exe, statusField(path, "Threads"));
+}
+
+// --- The Wine processes serving the program -----------------------------------------------------
+
+// Whether the process started with exactly this entry in its environment.
+static bool environmentHolds(pid_t pid, const char* entry) {
+    char path[64];
+    snprintf(path, sizeof path, "/proc/%d/environ", (int)pid);
+    FILE* file = fopen(path, "r");
+    if (!file) return false;
+    char* item = NULL;
+    size_t capacity = 0;
+    bool found = false;
+    while (!found && getdelim(&item, &capacity, '\0', file) > 0)
+        found = strcmp(item, entry) == 0;
+    free(item);
+    fclose(file);
+    return found;
+}
+
+static bool runsFrom(pid_t pid, const char* directory) {
+    char path[64], exe[512];
+    snprintf(path, sizeof path, "/proc/%d/exe", (int)pid);
+    const ssize_t n = readlink(path, exe, sizeof exe - 1);
+    if (n <= 0) return false;
+    exe[n] = '\0';
+    return strncmp(exe, directory, strlen(directory)) == 0 && !strchr(exe + strlen(directory), '/');
+}
+
+enum { kMaxWineProcesses = 64 };
+
+// The processes of the prefix run by the measured program's Wine: wineserver and the loader of
+// each Windows process (the program, services.exe, explorer.exe...).
+static int wineProcesses(pid_t pids[kMaxWineProcesses]) {
+    char entry[4096];
+    snprintf(entry, sizeof entry, "WINEPREFIX=%s", winePrefix);
+    DIR* proc = opendir("/proc");
+    if (!proc) fail("cannot list /proc");
+    int count = 0;
+    bool measuredSeen = false;
+    for (struct dirent* item; (item = readdir(proc)) && count < kMaxWineProcesses;) {
+        const pid_t pid = (pid_t)atoi(item->d_name);
+        if (pid <= 0 || !runsFrom(pid, programDirectory) || !environmentHolds(pid, entry)) continue;
+        pids[count++] = pid;
+        measuredSeen = measuredSeen || pid == measured;
+    }
+    closedir(proc);
+    if (!measuredSeen)
+        fail("process %d is not among the Wine processes of %s (is WINEPREFIX exported?)",
+             (int)measured, winePrefix);
+    return count;
+}
+
+// Resident memory summed over the Wine processes. VmRSS counts a shared page once in each
+// process; Pss splits it among all who map it, other Wine prefixes on the machine included, so
+// the two bracket what the set costs.
+static void reportWineRss(const char* when) {
+    pid_t pids[kMaxWineProcesses];
+    const int count = wineProcesses(pids);
+    long rss = 0, anon = 0, file = 0, pss = 0;
+    int counted = 0;
+    for (int i = 0; i < count; ++i) {
+        char path[64];
+        snprintf(path, sizeof path, "/proc/%d/status", (int)pids[i]);
+        const long kb = statusField(path, "VmRSS");
+        snprintf(path, sizeof path, "/proc/%d/smaps_rollup", (int)pids[i]);
+        const long proportional = statusField(path, "Pss");
+        if (kb < 0 || proportional < 0) continue; // ended meanwhile
+        snprintf(path, sizeof path, "/proc/%d/status", (int)pids[i]);
+        rss += kb;
+        anon += statusField(path, "RssAnon");
+        file += statusField(path, "RssFile");
+        pss += proportional;
+        ++counted;
+    }
+    printf("wine_rss_kb_%s=%ld\nwine_rss_anon_kb_%s=%ld\nwine_rss_file_kb_%s=%ld\n"
+           "wine_pss_kb_%s=%ld\nwine_processes_%s=%d\n",
+           when, rss, when, anon, when, file, when, pss, when, counted);
+}
+
+// The Windows name of a Wine process (explorer.exe), or its own (wineserver64).
+static void processLabel(pid_t pid, char* label, size_t size) {
+    char path[64], arguments[512] = "";
+    snprintf(path, sizeof path, "/proc/%d/cmdline", (int)pid);
+    FILE* file = fopen(path, "r");
+    if (file) {
+        const size_t length = fread(arguments, 1, sizeof arguments - 1, file);
+        arguments[length] = '\0';
+        fclose(file);
+    }
+    const char* name = arguments;
+    for (const char* c = arguments; *c; ++c)
+        if (*c == '/' || *c == '\\') name = c + 1;
+    snprintf(label, size, "%s", *name ? name : "?");
+}
+
+// Each Wine process's CPU time, and the whole set's, per step: where a step's time goes.
+typedef struct {
+    int count;
+    pid_t pids[kMaxWineProcesses];
+    double ms[kMaxWineProcesses];
+} WineCpu;
+static void wineCpuBefore(WineCpu* cpu) {
+    cpu->count = wineProcesses(cpu->pids);
+    for (int i = 0; i < cpu->count; ++i)
+        cpu->ms[i] = cpuMsOrNone(cpu->pids[i]);
+}
+static void reportWineCpu(const WineCpu* before, int steps) {
+    double total = 0;
+    printf("step_wine_cpu_us_by_process=");
+    for (int i = 0, shown = 0; i < before->count; ++i) {
+        const double after = cpuMsOrNone(before->pids[i]);
+        if (before->ms[i] < 0 || after < 0) continue;
+        const double us = (after - before->ms[i]) * 1000.0 / steps;
+        total += us;
+        char label[128];
+        processLabel(before->pids[i], label, sizeof label);
+        printf("%s%s:%.1f", shown++ ? "," : "", label, us);
+    }
+    printf("\nstep_wine_cpu_us=%.1f\n", total);
+}
+
+static void reportMemory(const char* when) {
+    reportRss(when);
+    if (winePrefix) reportWineRss(when);
 }
 
 // --- Measurements -------------------------------------------------------------------------------
@@ -441,8 +580,10 @@ static void steps(int presses, int total, int gapMs, const char* samplesPath) {
     if (samplesPath && !samples) fail("cannot write %s", samplesPath);
     const double cpuBefore = cpuMs();
     const double serverBefore = server > 0 ? cpuMsOf(server) : 0;
+    WineCpu wineBefore;
+    if (winePrefix) wineCpuBefore(&wineBefore);
     for (int i = 0; i < total; ++i) {
-        if (i == 2 * presses) reportRss("after_presses");
+        if (i == 2 * presses) reportMemory("after_presses");
         const bool widen = i % 2 == 0;
         const bool paced = i < 2 * presses;
         const double latency = step(widen);
@@ -460,6 +601,8 @@ static void steps(int presses, int total, int gapMs, const char* samplesPath) {
     // The server's share, this probe's own screen reads included.
     if (server > 0)
         printf("step_server_cpu_us=%.1f\n", (cpuMsOf(server) - serverBefore) * 1000.0 / total);
+    // Wine's share: the program, wineserver and the Windows services around them.
+    if (winePrefix) reportWineCpu(&wineBefore, total);
     if (nMeasured) report("step", measured, nMeasured);
     if (nBackToBack) report("back_to_back", backToBack, nBackToBack);
     printf("steps=%d\n", total);
@@ -497,6 +640,8 @@ int main(int argc, char** argv) {
             logPath = value;
         else if (strcmp(argv[i], "--process") == 0)
             processName = value;
+        else if (strcmp(argv[i], "--wine-prefix") == 0)
+            winePrefix = value;
         else if (strcmp(argv[i], "--server-pid") == 0)
             server = intOption(value);
         else
@@ -530,11 +675,11 @@ int main(int argc, char** argv) {
     waitForIdleFrame("after start");
     findMeasuredProcess();
     processInfo();
-    reportRss("idle");
+    reportMemory("idle");
     idle(idleSeconds);
     steps(presses, total, gapMs, samplesPath);
     waitForIdleFrame("after the steps");
-    reportRss("after_steps");
+    reportMemory("after_steps");
     const double quit = quitProgram();
     if (quit >= 0) printf("quit_ms=%.1f\n", quit);
     XCloseDisplay(display);
