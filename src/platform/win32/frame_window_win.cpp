@@ -18,10 +18,13 @@ constexpr wchar_t kFrameWindowClass[] = ZELVARO_FRAME_CLASS;
 // Posted by show(): the frame takes the keyboard once the message loop runs.
 constexpr UINT kActivateMessage = WM_APP + 1;
 
+// Read once for the three keys: under Wine each GetKeyState is a round trip to its server.
 std::int16_t shiftState() {
-    return static_cast<std::int16_t>((GetKeyState(VK_SHIFT) < 0 ? 1 : 0) |
-                                     (GetKeyState(VK_CONTROL) < 0 ? 2 : 0) |
-                                     (GetKeyState(VK_MENU) < 0 ? 4 : 0));
+    BYTE keys[256];
+    if (!GetKeyboardState(keys)) return 0;
+    const auto down = [&keys](int key) { return (keys[key] & 0x80) != 0; };
+    return static_cast<std::int16_t>((down(VK_SHIFT) ? 1 : 0) | (down(VK_CONTROL) ? 2 : 0) |
+                                     (down(VK_MENU) ? 4 : 0));
 }
 
 bool registerClass(HINSTANCE instance, WNDPROC procedure) {
