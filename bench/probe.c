@@ -264,6 +264,24 @@ static double cpuMs(void) {
     return cpuMsOf(measured);
 }
 
+// The time every live thread of the process has run, to the nanosecond (schedstat): a start costs
+// the Xlib floor less than one 10 ms tick. Negative when the process is gone.
+static double runMsOrNone(pid_t pid) {
+    char pattern[64];
+    snprintf(pattern, sizeof pattern, "/proc/%d/task/*/schedstat", (int)pid);
+    glob_t tasks;
+    if (glob(pattern, 0, NULL, &tasks) != 0) return -1;
+    double ns = 0;
+    for (size_t i = 0; i < tasks.gl_pathc; ++i) {
+        FILE* file = fopen(tasks.gl_pathv[i], "r");
+        unsigned long long running = 0;
+        if (file && fscanf(file, "%llu", &running) == 1) ns += (double)running;
+        if (file) fclose(file);
+    }
+    globfree(&tasks);
+    return ns / 1e6;
+}
+
 // Times any thread of the process went to sleep and was woken.
 static long wakeups(void) {
     char pattern[64];
@@ -336,7 +354,9 @@ static void findMeasuredProcess(void) {
     if (deepest < 0) fail("no process running %s under process %d", processName, (int)child);
 }
 
-static void processInfo(void) {
+// The measured process of the program just started, and where its executable lies.
+static void learnProgram(void) {
+    findMeasuredProcess();
     char path[64], exe[512];
     snprintf(path, sizeof path, "/proc/%d/exe", (int)measured);
     const ssize_t n = readlink(path, exe, sizeof exe - 1);
@@ -344,6 +364,13 @@ static void processInfo(void) {
     const char* slash = strrchr(exe, '/');
     snprintf(programDirectory, sizeof programDirectory, "%.*s", slash ? (int)(slash - exe + 1) : 0,
              exe);
+}
+
+static void processInfo(void) {
+    char path[64], exe[512];
+    snprintf(path, sizeof path, "/proc/%d/exe", (int)measured);
+    const ssize_t n = readlink(path, exe, sizeof exe - 1);
+    exe[n > 0 ? n : 0] = '\0';
     snprintf(path, sizeof path, "/proc/%d/status", (int)measured);
     printf("process_exe=%s\nprocess_threads=%ld\n", exe, statusField(path, "Threads"));
 }
@@ -378,8 +405,9 @@ static bool runsFrom(pid_t pid, const char* directory) {
 enum { kMaxWineProcesses = 64 };
 
 // The processes of the prefix run by the measured program's Wine: wineserver and the loader of
-// each Windows process (the program, services.exe, explorer.exe...).
-static int wineProcesses(pid_t pids[kMaxWineProcesses]) {
+// each Windows process (the program, services.exe, explorer.exe...). The program must be among
+// them while it runs.
+static int wineProcesses(pid_t pids[kMaxWineProcesses], bool whileRunning) {
     char entry[4096];
     snprintf(entry, sizeof entry, "WINEPREFIX=%s", winePrefix);
     DIR* proc = opendir("/proc");
@@ -393,7 +421,7 @@ static int wineProcesses(pid_t pids[kMaxWineProcesses]) {
         measuredSeen = measuredSeen || pid == measured;
     }
     closedir(proc);
-    if (!measuredSeen)
+    if (whileRunning && !measuredSeen)
         fail("process %d is not among the Wine processes of %s (is WINEPREFIX exported?)",
              (int)measured, winePrefix);
     return count;
@@ -404,7 +432,7 @@ static int wineProcesses(pid_t pids[kMaxWineProcesses]) {
 // the two bracket what the set costs.
 static void reportWineRss(const char* when) {
     pid_t pids[kMaxWineProcesses];
-    const int count = wineProcesses(pids);
+    const int count = wineProcesses(pids, true);
     long rss = 0, anon = 0, file = 0, pss = 0;
     int counted = 0;
     for (int i = 0; i < count; ++i) {
@@ -442,30 +470,40 @@ static void processLabel(pid_t pid, char* label, size_t size) {
     snprintf(label, size, "%s", *name ? name : "?");
 }
 
-// Each Wine process's CPU time, and the whole set's, per step: where a step's time goes.
+// Each Wine process's CPU time at one moment.
 typedef struct {
+    bool precise; // read from schedstat rather than in ticks
     int count;
     pid_t pids[kMaxWineProcesses];
     double ms[kMaxWineProcesses];
 } WineCpu;
-static void wineCpuBefore(WineCpu* cpu) {
-    cpu->count = wineProcesses(cpu->pids);
+static void wineCpuNow(WineCpu* cpu, bool whileRunning, bool precise) {
+    cpu->precise = precise;
+    cpu->count = wineProcesses(cpu->pids, whileRunning);
     for (int i = 0; i < cpu->count; ++i)
-        cpu->ms[i] = cpuMsOrNone(cpu->pids[i]);
+        cpu->ms[i] = precise ? runMsOrNone(cpu->pids[i]) : cpuMsOrNone(cpu->pids[i]);
 }
-static void reportWineCpu(const WineCpu* before, int steps) {
+
+// The CPU time the Wine processes spent since `before`, all of it for those started since. With a
+// key, each process's share per step is printed under it: where a step's time goes.
+static double wineCpuSince(const WineCpu* before, const char* key, int steps) {
+    WineCpu now;
+    wineCpuNow(&now, true, before->precise);
     double total = 0;
-    printf("step_wine_cpu_us_by_process=");
-    for (int i = 0, shown = 0; i < before->count; ++i) {
-        const double after = cpuMsOrNone(before->pids[i]);
-        if (before->ms[i] < 0 || after < 0) continue;
-        const double us = (after - before->ms[i]) * 1000.0 / steps;
-        total += us;
+    if (key) printf("%s=", key);
+    for (int i = 0, shown = 0; i < now.count; ++i) {
+        if (now.ms[i] < 0) continue;
+        double spent = now.ms[i];
+        for (int j = 0; j < before->count; ++j)
+            if (before->pids[j] == now.pids[i] && before->ms[j] >= 0) spent -= before->ms[j];
+        total += spent;
+        if (!key) continue;
         char label[128];
-        processLabel(before->pids[i], label, sizeof label);
-        printf("%s%s:%.1f", shown++ ? "," : "", label, us);
+        processLabel(now.pids[i], label, sizeof label);
+        printf("%s%s:%.1f", shown++ ? "," : "", label, spent * 1000.0 / steps);
     }
-    printf("\nstep_wine_cpu_us=%.1f\n", total);
+    if (key) printf("\n");
+    return total;
 }
 
 static void reportMemory(const char* when) {
@@ -487,32 +525,50 @@ static double percentile(double* sorted, int count, double p) {
     return sorted[rank - 1];
 }
 
+static double median(double* values, int count) {
+    qsort(values, (size_t)count, sizeof *values, compareDoubles);
+    return (values[(count - 1) / 2] + values[count / 2]) / 2;
+}
+
+// Besides the time to the first frame pixel, the CPU time spent by then: the work a start costs,
+// which a loaded machine stretches far less than the time.
 static void startups(int runs) {
     if (runs <= 0) return;
     double* times = calloc((size_t)runs, sizeof *times);
+    double* cpu = calloc((size_t)runs, sizeof *cpu);
+    double* wineCpu = calloc((size_t)runs, sizeof *wineCpu);
     double first = 0;
+    WineCpu wineBefore = {0};
     // One unmeasured start first, so every measured one finds the files in the page cache.
     for (int run = -1; run < runs; ++run) {
         if (waitFor(frameGone, kQuitTimeoutMs) < 0) fail("a frame is still on screen before start");
+        // Wine's server and services may still run from the start before.
+        if (winePrefix && run >= 0) wineCpuNow(&wineBefore, false, true);
         const double start = nowMs();
         startProgram();
         if (waitFor(frameShown, kStartTimeoutMs) < 0)
             fail("no frame on screen %d s after start (log: %s)", kStartTimeoutMs / 1000, logPath);
         const double elapsed = nowMs() - start;
-        if (run >= 0)
+        learnProgram();
+        if (run >= 0) {
             times[run] = elapsed;
-        else
+            cpu[run] = runMsOrNone(measured);
+            if (winePrefix) wineCpu[run] = wineCpuSince(&wineBefore, NULL, 1);
+        } else {
             first = elapsed;
+        }
         pauseMs(300); // the window takes the focus just after it shows
         quitProgram();
     }
     printf("startup_runs_ms=");
     for (int run = 0; run < runs; ++run)
         printf("%s%.1f", run ? "," : "", times[run]);
-    qsort(times, (size_t)runs, sizeof *times, compareDoubles);
-    const double median = (times[(runs - 1) / 2] + times[runs / 2]) / 2;
-    printf("\nstartup_first_ms=%.1f\nstartup_ms=%.1f\n", first, median);
+    printf("\nstartup_first_ms=%.1f\nstartup_ms=%.1f\n", first, median(times, runs));
+    printf("startup_cpu_ms=%.1f\n", median(cpu, runs));
+    if (winePrefix) printf("startup_wine_cpu_ms=%.1f\n", median(wineCpu, runs));
     free(times);
+    free(cpu);
+    free(wineCpu);
 }
 
 // Black that lasts: a frame may show black for a moment before its first glow is painted.
@@ -581,7 +637,7 @@ static void steps(int presses, int total, int gapMs, const char* samplesPath) {
     const double cpuBefore = cpuMs();
     const double serverBefore = server > 0 ? cpuMsOf(server) : 0;
     WineCpu wineBefore;
-    if (winePrefix) wineCpuBefore(&wineBefore);
+    if (winePrefix) wineCpuNow(&wineBefore, true, false);
     for (int i = 0; i < total; ++i) {
         if (i == 2 * presses) reportMemory("after_presses");
         const bool widen = i % 2 == 0;
@@ -602,7 +658,10 @@ static void steps(int presses, int total, int gapMs, const char* samplesPath) {
     if (server > 0)
         printf("step_server_cpu_us=%.1f\n", (cpuMsOf(server) - serverBefore) * 1000.0 / total);
     // Wine's share: the program, wineserver and the Windows services around them.
-    if (winePrefix) reportWineCpu(&wineBefore, total);
+    if (winePrefix) {
+        const double wineMs = wineCpuSince(&wineBefore, "step_wine_cpu_us_by_process", total);
+        printf("step_wine_cpu_us=%.1f\n", wineMs * 1000.0 / total);
+    }
     if (nMeasured) report("step", measured, nMeasured);
     if (nBackToBack) report("back_to_back", backToBack, nBackToBack);
     printf("steps=%d\n", total);
@@ -673,7 +732,7 @@ int main(int argc, char** argv) {
     startProgram();
     if (waitFor(frameShown, kStartTimeoutMs) < 0) fail("no frame on screen after start");
     waitForIdleFrame("after start");
-    findMeasuredProcess();
+    learnProgram();
     processInfo();
     reportMemory("idle");
     idle(idleSeconds);
