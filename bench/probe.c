@@ -9,6 +9,7 @@
 // --process names the program when COMMAND is a launcher (wine): memory, CPU and wake-ups are then
 // read from the deepest process under it whose command line has an argument ending in NAME.
 // --wine-prefix also sums the memory of every Wine process serving that prefix (wine_* keys).
+// With --presses 0 --steps 0 only the start-ups are measured.
 //
 // The program must cover the screen with a frame whose left band is at least 2 pixels wide, on a
 // screen whose root shows one plain colour, and quit on Escape; Right and Left must widen and
@@ -728,6 +729,10 @@ int main(int argc, char** argv) {
     setvbuf(stdout, NULL, _IOLBF, 0);
 
     startups(runs);
+    if (total == 0) {
+        XCloseDisplay(display);
+        return 0;
+    }
 
     startProgram();
     if (waitFor(frameShown, kStartTimeoutMs) < 0) fail("no frame on screen after start");
