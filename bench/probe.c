@@ -1,5 +1,7 @@
 // Measures a frame program from outside, as its user meets it: it starts the program, types at it
-// through XTest and watches the screen with XGetImage until what the user would see has changed.
+// and watches the screen until what the user would see has changed (on X11 through XTest and
+// XGetImage, screen_x11.c; on a wlroots compositor through a virtual keyboard and screencopy,
+// screen_wayland.c).
 // It reads memory, CPU time and wake-ups from /proc. Results go to stdout as key=value lines.
 //
 //   probe [--startups N] [--idle SECONDS] [--presses N] [--steps N] [--gap-ms N]
@@ -9,10 +11,11 @@
 // --process names the program when COMMAND is a launcher (wine): memory, CPU and wake-ups are then
 // read from the deepest process under it whose command line has an argument ending in NAME.
 // --wine-prefix also sums the memory of every Wine process serving that prefix (wine_* keys).
-// With --presses 0 --steps 0 only the start-ups are measured.
+// With --presses 0 --steps 0 only the start-ups are measured, and the idle figures when --idle is
+// not 0.
 //
 // The program must cover the screen with a frame whose left band is at least 2 pixels wide, on a
-// screen whose root shows one plain colour, and quit on Escape; Right and Left must widen and
+// screen whose desktop shows one plain colour, and quit on Escape; Right and Left must widen and
 // narrow the side bands by one pixel.
 #define _GNU_SOURCE
 #include <dirent.h>
@@ -30,10 +33,7 @@
 #include <time.h>
 #include <unistd.h>
 
-#include <X11/Xlib.h>
-#include <X11/Xutil.h>
-#include <X11/extensions/XTest.h>
-#include <X11/keysym.h>
+#include "screen.h"
 
 enum {
     kStartTimeoutMs = 60000, // a cold Wine start takes seconds
@@ -44,10 +44,8 @@ enum {
     kPollPauseNs = 50000,
 };
 
-static Display* display;
-static Window root;
 static int screenWidth, screenHeight;
-static unsigned long desktop; // the root's colour, read before any program runs
+static uint32_t desktop; // the desktop's colour, read before any program runs
 static const char* logPath = "/dev/null";
 static volatile pid_t child = -1; // what was started, and what is waited for and ended
 static pid_t measured = -1;       // what the figures are read from
@@ -56,7 +54,7 @@ static const char* winePrefix;
 static char programDirectory[512]; // where the measured process's executable lies, with its '/'
 static pid_t server = -1;          // the X server, when its share of a step is wanted
 
-static void fail(const char* format, ...) {
+void fail(const char* format, ...) {
     va_list arguments;
     va_start(arguments, format);
     fputs("probe: ", stderr);
@@ -97,23 +95,21 @@ static void pollPause(void) {
 
 // --- The screen ---------------------------------------------------------------------------------
 
-static unsigned long pixelAt(int x, int y) {
-    XImage* image = XGetImage(display, root, x, y, 1, 1, AllPlanes, ZPixmap);
-    if (!image) fail("XGetImage failed at %d,%d", x, y);
-    const unsigned long pixel = XGetPixel(image, 0, 0);
-    XDestroyImage(image);
+static uint32_t pixelAt(int x, int y) {
+    uint32_t pixel;
+    screenColumn(x, y, 1, &pixel);
     return pixel;
 }
 
 // Whether every pixel of column x from row top to row bottom (excluded) shows the desktop, or,
 // with desktopWanted false, none does.
 static bool columnIs(int x, int top, int bottom, bool desktopWanted) {
-    XImage* image = XGetImage(display, root, x, top, 1, bottom - top, AllPlanes, ZPixmap);
-    if (!image) fail("XGetImage failed on column %d", x);
+    static uint32_t* column;
+    if (!column && !(column = calloc((size_t)screenHeight, sizeof *column))) fail("out of memory");
+    screenColumn(x, top, bottom - top, column);
     bool all = true;
     for (int y = 0; y < bottom - top && all; ++y)
-        all = (XGetPixel(image, 0, y) == desktop) == desktopWanted;
-    XDestroyImage(image);
+        all = (column[y] == desktop) == desktopWanted;
     return all;
 }
 
@@ -189,17 +185,12 @@ static bool childEnded(int timeoutMs) {
     return false;
 }
 
-static void key(KeySym symbol, bool down) {
-    XTestFakeKeyEvent(display, XKeysymToKeycode(display, symbol), down, CurrentTime);
-    XFlush(display);
-}
-
 // Escape, as the user quits; a program that does not listen is ended by signal, and said so.
 // The time from the key to the end of the process, or a negative number.
 static double quitProgram(void) {
     const double start = nowMs();
-    key(XK_Escape, true);
-    key(XK_Escape, false);
+    screenKey(kKeyEscape, true);
+    screenKey(kKeyEscape, false);
     if (childEnded(kQuitTimeoutMs)) return nowMs() - start;
     fprintf(stderr, "probe: the program did not quit on Escape; ending it\n");
     kill(-child, SIGTERM);
@@ -227,15 +218,17 @@ static long statusField(const char* path, const char* field) {
     return value;
 }
 
-// Resident memory as rss_kb_WHEN, with its anonymous part (heaps, stacks) and its file-backed part
-// (code and data of the program and its libraries, resident once first touched).
+// Resident memory as rss_kb_WHEN, with its anonymous part (heaps, stacks), its file-backed part
+// (code and data of the program and its libraries, resident once first touched) and its shared
+// memory (on Wayland, the buffers the compositor reads).
 static void reportRss(const char* when) {
     char path[64];
     snprintf(path, sizeof path, "/proc/%d/status", (int)measured);
     const long kb = statusField(path, "VmRSS");
     if (kb < 0) fail("cannot read VmRSS of process %d", (int)measured);
-    printf("rss_kb_%s=%ld\nrss_anon_kb_%s=%ld\nrss_file_kb_%s=%ld\n", when, kb, when,
-           statusField(path, "RssAnon"), when, statusField(path, "RssFile"));
+    printf("rss_kb_%s=%ld\nrss_anon_kb_%s=%ld\nrss_file_kb_%s=%ld\nrss_shmem_kb_%s=%ld\n", when, kb,
+           when, statusField(path, "RssAnon"), when, statusField(path, "RssFile"), when,
+           statusField(path, "RssShmem"));
 }
 
 // User and system time of the whole process, every thread included.
@@ -602,13 +595,13 @@ static bool edgeIsDesktop(void) {
 // One Right or Left press: the time from the press to the edge column shown in its new state.
 static double step(bool widen) {
     const double start = nowMs();
-    key(widen ? XK_Right : XK_Left, true);
+    screenKey(widen ? kKeyRight : kKeyLeft, true);
     const double taken = waitFor(widen ? edgeIsBand : edgeIsDesktop, kStepTimeoutMs);
     if (taken < 0)
         fail("the band edge did not move %d s after %s (has the program the keyboard focus?)",
              kStepTimeoutMs / 1000, widen ? "Right" : "Left");
     const double latency = nowMs() - start;
-    key(widen ? XK_Right : XK_Left, false);
+    screenKey(widen ? kKeyRight : kKeyLeft, false);
     return latency;
 }
 
@@ -714,23 +707,13 @@ int main(int argc, char** argv) {
     prctl(PR_SET_TIMERSLACK, 1UL); // sleeps of 50 µs, not the default 50 µs more
     signal(SIGINT, interrupted);
     signal(SIGTERM, interrupted);
-    display = XOpenDisplay(NULL);
-    if (!display) fail("cannot open display %s", getenv("DISPLAY") ? getenv("DISPLAY") : "(unset)");
-    int event, error, major, minor;
-    if (!XTestQueryExtension(display, &event, &error, &major, &minor))
-        fail("the X server has no XTEST extension");
-    root = DefaultRootWindow(display);
-    screenWidth = DisplayWidth(display, DefaultScreen(display));
-    screenHeight = DisplayHeight(display, DefaultScreen(display));
-    // A key held while the program is slow must not repeat.
-    XKeyboardControl keyboard = {.auto_repeat_mode = AutoRepeatModeOff};
-    XChangeKeyboardControl(display, KBAutoRepeatMode, &keyboard);
+    screenOpen(&screenWidth, &screenHeight);
     desktop = pixelAt(0, screenHeight / 2);
     setvbuf(stdout, NULL, _IOLBF, 0);
 
     startups(runs);
-    if (total == 0) {
-        XCloseDisplay(display);
+    if (total == 0 && idleSeconds == 0) {
+        screenClose();
         return 0;
     }
 
@@ -741,11 +724,13 @@ int main(int argc, char** argv) {
     processInfo();
     reportMemory("idle");
     idle(idleSeconds);
-    steps(presses, total, gapMs, samplesPath);
-    waitForIdleFrame("after the steps");
-    reportMemory("after_steps");
+    if (total > 0) {
+        steps(presses, total, gapMs, samplesPath);
+        waitForIdleFrame("after the steps");
+        reportMemory("after_steps");
+    }
     const double quit = quitProgram();
     if (quit >= 0) printf("quit_ms=%.1f\n", quit);
-    XCloseDisplay(display);
+    screenClose();
     return 0;
 }
