@@ -120,10 +120,12 @@ void QtFrameWindow::setShape(const QRegion& shape) {
     const QRegion mask = shape.isEmpty() ? QRegion(-1, -1, 1, 1) : shape;
     if (!shell_) return setMask(mask);
     // Only the input region: a widget mask would also keep the painting of the hole from clearing
-    // what the bands left there.
+    // what the bands left there. Only what changed is painted again, so that the compositor
+    // composes a step's two columns rather than the whole screen.
+    const QRegion changed = shape_.xored(shape);
     shape_ = shape;
     windowHandle()->setMask(mask);
-    update();
+    update(changed);
 }
 
 void QtFrameWindow::show() {
@@ -260,11 +262,15 @@ void QtFrameWindow::takeKeyboardBack() {
 void QtFrameWindow::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
     if (!shell_) return painter.fillRect(event->rect(), toQColor(colour_));
-    // Every pixel is written: the hole transparent, the bands in their colour.
+    // Every pixel asked for is written: the hole transparent, the bands in their colour. Rectangle
+    // by rectangle: a step's two columns have the whole screen's width between them.
     painter.setCompositionMode(QPainter::CompositionMode_Source);
-    painter.fillRect(event->rect(), Qt::transparent);
-    painter.setClipRegion(shape_);
-    painter.fillRect(event->rect(), toQColor(colour_));
+    const QRegion asked = event->region();
+    for (const QRect& rect : asked)
+        painter.fillRect(rect, Qt::transparent);
+    const QColor colour = toQColor(colour_);
+    for (const QRect& rect : asked.intersected(shape_))
+        painter.fillRect(rect, colour);
 }
 
 void QtFrameWindow::keyPressEvent(QKeyEvent* event) {
