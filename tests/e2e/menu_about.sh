@@ -50,8 +50,9 @@ xdotool mousemove 10 "$midy" click 1 click 2
 check "a right click on a band opens a menu at the pointer" right_click_band
 keep menu
 xdotool key Escape
-# The menu covers part of the left band until it goes.
-check "left and middle clicks and a dismissed menu change nothing" wait_bands 20 50 "$E2E_BLACK" 3
+# The menu covers part of the left band until it goes; Escape's release, which the frame gets once
+# the menu has gone, glows and fades the bands once more (1.5 s, then 0.8 s).
+check "left and middle clicks and a dismissed menu change nothing" wait_bands 20 50 "$E2E_BLACK" 6
 
 check "the menu opens again" right_click_band
 xdotool key p
