@@ -1,35 +1,50 @@
-// What keeps the frame above every other window where Qt alone cannot. An X server lets an
+// What keeps the frames above every other window where Qt alone cannot. An X server lets an
 // override-redirect window place itself and needs none of this; a Wayland compositor grants that
-// place only through a protocol role, which an implementation of this interface assigns.
+// place only through a protocol role, which an implementation of this interface assigns, one
+// surface per frame, each on its own output.
 #pragma once
 
 #include <QPoint>
 
 #include <functional>
+#include <memory>
 
 class QAction;
 class QMenu;
+class QScreen;
 class QWidget;
 
 namespace zelvaro::qt {
 
-class FrameShell {
+// The role of one frame's surface; it goes with this object, which must go before the frame's
+// window is hidden.
+class FrameSurface {
   public:
-    virtual ~FrameShell() = default;
-    // Right after the frame's first show, before anything is painted. False: the frame could not
-    // be placed, and a line on stderr says why. closed: the compositor took the place back.
-    virtual bool attachFrame(QWidget& frame, std::function<void()> closed) = 0;
-    // Before the frame's window goes.
-    virtual void detachFrame() = 0;
-    // Pops the menu up at a point of the frame and waits until it closes: the chosen action, or
-    // nullptr when it was dismissed.
+    virtual ~FrameSurface() = default;
+    // Pops the menu up at a point of the frame, in the frame's coordinates, and waits until it
+    // closes: the chosen action, or nullptr when it was dismissed. Its submenus open as popups of
+    // it.
     virtual QAction* execMenu(QMenu& menu, QPoint at) = 0;
-    // The frame holds the keyboard (true), or leaves it to a dialog's window (false).
-    virtual void setKeyboardWanted(bool wanted) = 0;
+    // This frame holds the keyboard from now on; the frame that held it leaves it.
+    virtual void takeKeyboard() = 0;
     // The frame has just received the keyboard.
     virtual void keyboardEntered() = 0;
     // A band was pressed: the frame takes the keyboard back if another window had it.
     virtual void bandPressed() = 0;
+};
+
+class FrameShell {
+  public:
+    virtual ~FrameShell() = default;
+    // Right after the frame's show, before anything is painted, on the screen's output (the
+    // compositor's choice when there is none). keyboard: the frame takes the keyboard now.
+    // taken: the compositor took the place back, its output having gone. Nothing: the frame could
+    // not be placed, and a line on stderr says why.
+    virtual std::unique_ptr<FrameSurface>
+    attachFrame(QWidget& frame, QScreen* screen, bool keyboard, std::function<void()> taken) = 0;
+    // The frame that holds the keyboard keeps it (true), or leaves it to a dialog's window
+    // (false).
+    virtual void setKeyboardWanted(bool wanted) = 0;
     // While the user-interface thread is blocked (the fade), handles what the display server sent
     // meanwhile: the buffers it has released, so that the next shade reuses one. Input stays
     // queued for the event loop.

@@ -98,12 +98,17 @@ QtFrameWindow::QtFrameWindow(QtRuntime& runtime, platform::WindowEvents& events,
 }
 
 QtFrameWindow::~QtFrameWindow() {
+    surface_.reset();
     runtime_.removeFrameWindow(this);
 }
 
 void QtFrameWindow::setScreen(const platform::Screen& screen) {
     twipsPerPixel_ = screen.twipsPerPixelX;
-    if (QScreen* native = QtRuntime::qscreen(screen.identity)) QWidget::setScreen(native);
+    identity_ = screen.identity;
+    // A placed surface stays on its output; the compositor tells it the output's new size.
+    if (!surface_)
+        if (QScreen* native = QtRuntime::qscreen(screen.identity)) QWidget::setScreen(native);
+    // With a shell, the place is where Qt counts the frame's pointer positions from.
     const platform::PixelRect& b = screen.bounds;
     frameRect_ = QRect(b.left, b.top, b.right - b.left, b.bottom - b.top);
     // With band windows, a pixel in the corner, under the top band.
@@ -129,21 +134,9 @@ void QtFrameWindow::setShape(const QRegion& shape) {
 }
 
 void QtFrameWindow::show() {
-    const bool shown = isVisible();
+    if (shell_) return place(true);
     QWidget::show();
     if (bands_) bands_->show();
-    if (shell_) {
-        // Before the first paint, which waits for the event loop. The role is given once: shown
-        // again (a second start), the frame keeps it, and with it the keyboard.
-        if (!shown && !shell_->attachFrame(*this, [this] { events_.onCloseRequest(); })) {
-            std::fprintf(stderr,
-                         "zelvaro: le cadre ne peut pas être placé au-dessus des fenêtres ; "
-                         "Zelvaro s'arrête sans rien modifier\n");
-            std::_Exit(1); // nothing was shown or saved yet
-        }
-        setFocus(Qt::ActiveWindowFocusReason);
-        return;
-    }
     raise();
     activateWindow();
     // Qt asks X for the focus with the time of the last event it saw, and X ignores a request
@@ -151,6 +144,54 @@ void QtFrameWindow::show() {
     // keyboard. The frame takes it as of now.
     focusOnServer(winId());
     setFocus(Qt::ActiveWindowFocusReason);
+}
+
+void QtFrameWindow::place(bool keyboard) {
+    if (closed_ || taken_) return;
+    // The role is given once: shown again (a second start, the keyboard moving here), the frame
+    // keeps it and takes the keyboard.
+    if (surface_) {
+        if (keyboard) surface_->takeKeyboard();
+        return;
+    }
+    QScreen* screen = QtRuntime::qscreen(identity_);
+    if (screen) QWidget::setScreen(screen);
+    QWidget::show();
+    // Before the first paint, which waits for the event loop.
+    surface_ = shell_->attachFrame(*this, screen, keyboard, [this] { surfaceTaken(); });
+    if (!surface_) {
+        if (!runtime_.framePlaced()) {
+            std::fprintf(stderr,
+                         "zelvaro: le cadre ne peut pas être placé au-dessus des fenêtres ; "
+                         "Zelvaro s'arrête sans rien modifier\n");
+            std::_Exit(1); // nothing was shown or saved yet
+        }
+        // Another frame is in place: this one waits for the next change of screens.
+        std::fprintf(stderr, "zelvaro: un cadre n'a pas pu être placé sur son écran ; "
+                             "il le sera au prochain changement d'écrans\n");
+        taken_ = true;
+        QWidget::hide();
+        return;
+    }
+    runtime_.setFramePlaced();
+    if (keyboard) setFocus(Qt::ActiveWindowFocusReason);
+}
+
+void QtFrameWindow::surfaceTaken() {
+    if (closed_ || !surface_) return;
+    surface_.reset();
+    taken_ = true;
+    QWidget::hide();
+    events_.onDisplayChange();
+}
+
+void QtFrameWindow::displayChanged() {
+    // The output came back before the owner let the frame go: the frame returns to it.
+    if (taken_ && !closed_ && QtRuntime::qscreen(identity_)) {
+        taken_ = false;
+        place(false);
+    }
+    events_.onDisplayChange();
 }
 
 platform::TwipsRect QtFrameWindow::geometry() const {
@@ -170,6 +211,7 @@ void QtFrameWindow::placeTopmost(std::int32_t x, std::int32_t y, std::int32_t wi
         return;
     }
     setGeometry(x, y, width, height);
+    if (shell_) return place(false);
     if (!isVisible()) QWidget::show();
     raise();
 }
@@ -232,8 +274,9 @@ QtFrameWindow::popupMenu(std::span<const platform::MenuItem> items, std::size_t 
     const QList<QAction*> actions = addItems(menu, items);
     if (defaultItem < static_cast<std::size_t>(actions.size()))
         menu.setDefaultAction(actions[static_cast<qsizetype>(defaultItem)]);
+    if (shell_ && !surface_) return std::nullopt;
     const QAction* chosen =
-        shell_ ? shell_->execMenu(menu, QCursor::pos()) : menu.exec(QCursor::pos());
+        surface_ ? surface_->execMenu(menu, QCursor::pos()) : menu.exec(QCursor::pos());
     if (const auto item = indexOf(actions, chosen)) return platform::MenuChoice(*item);
     for (qsizetype i = 0; i < actions.size(); ++i) {
         const QMenu* submenu = actions[i]->menu();
@@ -246,7 +289,7 @@ QtFrameWindow::popupMenu(std::span<const platform::MenuItem> items, std::size_t 
 
 void QtFrameWindow::close() {
     closed_ = true;
-    if (shell_) shell_->detachFrame();
+    surface_.reset();
     if (bands_) bands_->hide();
     hide();
 }
@@ -288,7 +331,7 @@ void QtFrameWindow::mousePressEvent(QMouseEvent* event) {
 }
 
 void QtFrameWindow::pressed(QMouseEvent& event, QPointF position) {
-    if (shell_) shell_->bandPressed();
+    if (surface_) surface_->bandPressed();
     // A press on a band window takes the keyboard back to this window: asked of the window
     // manager, and set on the X server at once, which the compositor follows as well.
     if (bands_) {
@@ -305,7 +348,7 @@ void QtFrameWindow::pressed(QMouseEvent& event, QPointF position) {
 
 void QtFrameWindow::focusInEvent(QFocusEvent* event) {
     QWidget::focusInEvent(event);
-    if (shell_) shell_->keyboardEntered();
+    if (surface_) surface_->keyboardEntered();
 }
 
 void QtFrameWindow::closeEvent(QCloseEvent* event) {

@@ -6,6 +6,7 @@
 #include <QWidget>
 
 #include <memory>
+#include <string>
 
 #include "platform/runtime.h"
 
@@ -13,6 +14,7 @@ namespace zelvaro::qt {
 
 class BandWindows;
 class FrameShell;
+class FrameSurface;
 class QtRuntime;
 
 class QtFrameWindow final : public QWidget, public platform::FrameWindow {
@@ -36,7 +38,7 @@ class QtFrameWindow final : public QWidget, public platform::FrameWindow {
                                                   std::size_t defaultItem) override;
     void close() override;
     // The screens changed (the runtime hears it once for all windows).
-    void displayChanged() { events_.onDisplayChange(); }
+    void displayChanged();
 
     // Around a dialog, with a shell: the keyboard goes to the dialog, then comes back. Without
     // one, the window system moves it as windows are activated.
@@ -54,10 +56,17 @@ class QtFrameWindow final : public QWidget, public platform::FrameWindow {
   private:
     void setShape(const QRegion& shape);
     void pressed(QMouseEvent& event, QPointF position);
+    // With a shell: shown on its screen's output, taking the keyboard or not.
+    void place(bool keyboard);
+    // The compositor took the frame's place back: its output went away.
+    void surfaceTaken();
 
     QtRuntime& runtime_;
     platform::WindowEvents& events_;
     FrameShell* shell_;
+    std::unique_ptr<FrameSurface> surface_; // with a shell, while the frame is placed
+    std::u16string identity_;               // of the screen the window covers
+    bool taken_ = false;                    // placed, then taken back with its output
     QRegion shape_; // with a shell or band windows: what is painted and takes input
     std::unique_ptr<BandWindows> bands_;
     QRect frameRect_; // with band windows: where the frame stands, this window being a pixel

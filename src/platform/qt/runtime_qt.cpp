@@ -89,9 +89,6 @@ std::vector<platform::Screen> QtRuntime::screens() const {
     // Qt lists a placeholder while no display is connected; should it list none, a screen of the
     // classic size keeps the frames defined until one comes.
     if (list.empty()) list.push_back({u"", {0, 0, 1024, 768}, true});
-    // The shell places one frame, on the primary output, so far: a frame per output there is
-    // still to come.
-    if (shell_) list = {platform::primaryOf(list)};
     return list;
 }
 

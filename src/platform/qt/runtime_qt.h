@@ -44,6 +44,10 @@ class QtRuntime final : public platform::Runtime, public platform::Regions {
     // Frame windows hear of every change of the screens while they are open.
     void addFrameWindow(QtFrameWindow* window);
     void removeFrameWindow(QtFrameWindow* window);
+    // Some frame has been placed during this run: one that cannot be placed later is no reason to
+    // stop.
+    bool framePlaced() const { return framePlaced_; }
+    void setFramePlaced() { framePlaced_ = true; }
     std::unique_ptr<platform::Timer> createTimer(std::chrono::milliseconds interval,
                                                  std::function<void()> onTick) override;
     std::unique_ptr<platform::DialogWindow> createDialog(const platform::DialogLayout& layout,
@@ -78,6 +82,7 @@ class QtRuntime final : public platform::Runtime, public platform::Regions {
     bool unsaved_ = false;
     std::vector<QtFrameWindow*> frameWindows_;
     std::unique_ptr<QObject> screenWatch_;
+    bool framePlaced_ = false;
 };
 
 // The identity of a Qt screen: its output's name, then the model and serial number read from the

@@ -1,10 +1,12 @@
 #include "platform/wayland/layer_shell.h"
 
 #include <QAction>
+#include <QEvent>
 #include <QEventLoop>
 #include <QGuiApplication>
 #include <QMenu>
 #include <QPointer>
+#include <QScreen>
 #include <QWidget>
 #include <QWindow>
 #include <qpa/qplatformnativeinterface.h>
@@ -16,6 +18,7 @@
 #include <cstdio>
 #include <cstring>
 #include <utility>
+#include <vector>
 
 // The generated header names a parameter "namespace", a C++ keyword.
 #define namespace namespace_
@@ -51,36 +54,86 @@ void complain(const char* what) {
     std::fprintf(stderr, "zelvaro: %s\n", what);
 }
 
-class LayerShell final : public qt::FrameShell {
-  public:
-    explicit LayerShell(wl_display* display) : display_(display) {}
-    ~LayerShell() override {
-        detachPopup();
-        detachFrame();
-    }
+class LayerShell;
 
-    bool bind();
-    bool attachFrame(QWidget& frame, std::function<void()> closed) override;
-    void detachFrame() override;
+// One frame's surface on the overlay layer of its output.
+class LayerFrame final : public qt::FrameSurface {
+  public:
+    LayerFrame(LayerShell& shell, QWidget& frame, wl_surface* surface, std::function<void()> taken)
+        : shell_(shell), frame_(&frame), surface_(surface), taken_(std::move(taken)) {}
+    ~LayerFrame() override;
+
+    bool attach(wl_output* output);
     QAction* execMenu(QMenu& menu, QPoint at) override;
-    void setKeyboardWanted(bool wanted) override;
+    void takeKeyboard() override;
     void keyboardEntered() override;
     void bandPressed() override;
+
+    QWidget* frame() const { return frame_; }
+    zwlr_layer_surface_v1* layerSurface() const { return layerSurface_.get(); }
+    void setInteractivity(std::uint32_t mode);
+
+  private:
+    static const zwlr_layer_surface_v1_listener listener;
+
+    LayerShell& shell_;
+    QPointer<QWidget> frame_;
+    wl_surface* surface_; // Qt's, alive while the frame is shown
+    Proxy<zwlr_layer_surface_v1, zwlr_layer_surface_v1_destroy> layerSurface_;
+    std::function<void()> taken_;
+    bool configured_ = false;
+    std::uint32_t interactivity_ = ZWLR_LAYER_SURFACE_V1_KEYBOARD_INTERACTIVITY_NONE;
+};
+
+// A menu shown as an xdg popup: the frame's menu, or one of its submenus.
+struct Popup {
+    QPointer<QMenu> menu;
+    QRect placed; // where Qt placed it, in global coordinates
+    Proxy<xdg_surface, xdg_surface_destroy> surface;
+    Proxy<xdg_popup, xdg_popup_destroy> popup;
+    QMetaObject::Connection hidden;
+    bool configured = false;
+};
+
+class LayerShell final : public QObject, public qt::FrameShell {
+  public:
+    explicit LayerShell(wl_display* display) : display_(display) {}
+    ~LayerShell() override { detachPopups(0); }
+
+    bool bind();
+    std::unique_ptr<qt::FrameSurface> attachFrame(QWidget& frame, QScreen* screen, bool keyboard,
+                                                  std::function<void()> taken) override;
+    void setKeyboardWanted(bool wanted) override;
     // Qt reads the connection only when its event loop runs: read and dispatch here.
     void handlePendingEvents() override { roundtrip(); }
+
+    // One exchange with the compositor: every event it sent before has been handled.
+    bool roundtrip() { return wl_display_roundtrip(display_) >= 0; }
+    void flush() { wl_display_flush(display_); }
+    zwlr_layer_shell_v1* layerShell() const { return layerShell_.get(); }
+
+    // The keyboard belongs to one frame at a time, whose surface may come and go with its output.
+    std::uint32_t keyboardMode(const QWidget* frame) const;
+    void giveKeyboard(QWidget* frame);
+    void keyboardEntered(LayerFrame& frame);
+    void bandPressed(LayerFrame& frame);
+    void forget(LayerFrame& frame);
+
+    QAction* execMenu(LayerFrame& frame, QMenu& menu, QPoint at);
+
+  protected:
+    // A submenu gets its popup role when Qt is about to paint it for the first time.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
     static const wl_registry_listener registryListener;
     static const xdg_wm_base_listener wmBaseListener;
-    static const zwlr_layer_surface_v1_listener layerSurfaceListener;
     static const xdg_surface_listener popupSurfaceListener;
     static const xdg_popup_listener popupListener;
 
     bool attachPopup(QMenu& menu);
-    void detachPopup();
-    void setInteractivity(std::uint32_t mode);
-    // One exchange with the compositor: every event it sent before has been handled.
-    bool roundtrip() { return wl_display_roundtrip(display_) >= 0; }
+    // Popups go topmost first, as the protocol requires: this one and every one above it.
+    void detachPopups(std::size_t from);
 
     wl_display* display_;
     Proxy<wl_registry, wl_registry_destroy> registry_;
@@ -88,19 +141,14 @@ class LayerShell final : public qt::FrameShell {
     std::uint32_t layerShellVersion_ = 0;
     Proxy<xdg_wm_base, xdg_wm_base_destroy> wmBase_;
 
-    QPointer<QWidget> frame_;
-    wl_surface* frameSurface_ = nullptr; // Qt's, alive while the frame is shown
-    Proxy<zwlr_layer_surface_v1, zwlr_layer_surface_v1_destroy> layerSurface_;
-    std::function<void()> closed_;
-    bool frameConfigured_ = false;
-    std::uint32_t interactivity_ = ZWLR_LAYER_SURFACE_V1_KEYBOARD_INTERACTIVITY_EXCLUSIVE;
+    std::vector<LayerFrame*> frames_;
+    QPointer<QWidget> keyboardFrame_;
     bool keyboardWanted_ = true;
 
-    QPointer<QMenu> menu_;
-    Proxy<xdg_surface, xdg_surface_destroy> popupSurface_;
-    Proxy<xdg_popup, xdg_popup_destroy> popup_;
-    QMetaObject::Connection popupHidden_;
-    bool popupConfigured_ = false;
+    // The open menu's frame, and its popups from the menu up to the deepest submenu shown.
+    LayerFrame* menuFrame_ = nullptr;
+    std::vector<std::unique_ptr<Popup>> popups_;
+    std::vector<QPointer<QMenu>> submenus_;
 };
 
 const wl_registry_listener LayerShell::registryListener = {
@@ -125,23 +173,25 @@ const xdg_wm_base_listener LayerShell::wmBaseListener = {
     .ping = [](void*, xdg_wm_base* base, std::uint32_t serial) { xdg_wm_base_pong(base, serial); },
 };
 
-const zwlr_layer_surface_v1_listener LayerShell::layerSurfaceListener = {
+const zwlr_layer_surface_v1_listener LayerFrame::listener = {
     .configure =
         [](void* data, zwlr_layer_surface_v1* surface, std::uint32_t serial, std::uint32_t width,
            std::uint32_t height) {
-            auto* self = static_cast<LayerShell*>(data);
+            auto* self = static_cast<LayerFrame*>(data);
             zwlr_layer_surface_v1_ack_configure(surface, serial);
-            self->frameConfigured_ = true;
-            // The output's size: the frame covers it whole, whatever Qt took the screen to be.
+            self->configured_ = true;
+            // The output's size: the frame covers it whole, whatever Qt took the screen to be. Its
+            // place stays its screen's, which Qt's pointer positions are counted from.
             const QSize size(static_cast<int>(width), static_cast<int>(height));
             if (self->frame_ && !size.isEmpty() && self->frame_->size() != size)
-                self->frame_->setGeometry(QRect(QPoint(0, 0), size));
+                self->frame_->resize(size);
         },
     .closed =
         [](void* data, zwlr_layer_surface_v1*) {
-            // The output went away: the frame ends as on a close request, margins saved.
-            auto* self = static_cast<LayerShell*>(data);
-            if (self->closed_) QMetaObject::invokeMethod(qApp, self->closed_, Qt::QueuedConnection);
+            // The output went away: the frame's window hears it once Qt is back in its loop.
+            auto* self = static_cast<LayerFrame*>(data);
+            if (self->frame_ && self->taken_)
+                QMetaObject::invokeMethod(self->frame_.data(), self->taken_, Qt::QueuedConnection);
         },
 };
 
@@ -149,7 +199,7 @@ const xdg_surface_listener LayerShell::popupSurfaceListener = {
     .configure =
         [](void* data, xdg_surface* surface, std::uint32_t serial) {
             xdg_surface_ack_configure(surface, serial);
-            static_cast<LayerShell*>(data)->popupConfigured_ = true;
+            static_cast<Popup*>(data)->configured = true;
         },
 };
 
@@ -158,9 +208,9 @@ const xdg_popup_listener LayerShell::popupListener = {
     .popup_done =
         [](void* data, xdg_popup*) {
             // A click outside the program: the compositor closed the menu, as Qt would have.
-            auto* self = static_cast<LayerShell*>(data);
-            if (self->menu_)
-                QMetaObject::invokeMethod(self->menu_, &QMenu::close, Qt::QueuedConnection);
+            auto* popup = static_cast<Popup*>(data);
+            if (popup->menu)
+                QMetaObject::invokeMethod(popup->menu, &QMenu::close, Qt::QueuedConnection);
         },
     .repositioned = [](void*, xdg_popup*, std::uint32_t) {},
 };
@@ -179,101 +229,178 @@ bool LayerShell::bind() {
     return true;
 }
 
-bool LayerShell::attachFrame(QWidget& frame, std::function<void()> closed) {
+std::unique_ptr<qt::FrameSurface> LayerShell::attachFrame(QWidget& frame, QScreen* screen,
+                                                          bool keyboard,
+                                                          std::function<void()> taken) {
     QWindow* window = frame.windowHandle();
     // A Qt that gave the window a role of its own has ignored the bypass hint: two roles would
     // end the connection.
     if (windowResource<void>("xdg_surface", window)) {
         complain("Qt a fait du cadre une fenêtre ordinaire (QT_WAYLAND_USE_BYPASSWINDOWMANAGERHINT "
                  "sans effet)");
-        return false;
+        return nullptr;
     }
-    frameSurface_ = windowResource<wl_surface>("surface", window);
-    if (!frameSurface_) {
+    auto* surface = windowResource<wl_surface>("surface", window);
+    if (!surface) {
         complain("le cadre n'a pas de surface Wayland");
-        return false;
+        return nullptr;
     }
-    frame_ = &frame;
-    closed_ = std::move(closed);
-    frameConfigured_ = false;
+    auto* output =
+        screen ? static_cast<wl_output*>(native()->nativeResourceForScreen("output", screen))
+               : nullptr;
+    if (keyboard) keyboardFrame_ = &frame;
+    auto layerFrame = std::make_unique<LayerFrame>(*this, frame, surface, std::move(taken));
+    frames_.push_back(layerFrame.get());
+    if (!layerFrame->attach(output)) {
+        complain("le compositeur n'a pas placé le cadre");
+        return nullptr;
+    }
+    return layerFrame;
+}
+
+LayerFrame::~LayerFrame() {
+    shell_.forget(*this);
+    layerSurface_.reset();
+    shell_.flush();
+}
+
+bool LayerFrame::attach(wl_output* output) {
     layerSurface_.reset(zwlr_layer_shell_v1_get_layer_surface(
-        layerShell_.get(), frameSurface_, nullptr, ZWLR_LAYER_SHELL_V1_LAYER_OVERLAY, kNamespace));
-    zwlr_layer_surface_v1_add_listener(layerSurface_.get(), &layerSurfaceListener, this);
+        shell_.layerShell(), surface_, output, ZWLR_LAYER_SHELL_V1_LAYER_OVERLAY, kNamespace));
+    zwlr_layer_surface_v1_add_listener(layerSurface_.get(), &listener, this);
     zwlr_layer_surface_v1_set_anchor(layerSurface_.get(), ZWLR_LAYER_SURFACE_V1_ANCHOR_TOP |
                                                               ZWLR_LAYER_SURFACE_V1_ANCHOR_BOTTOM |
                                                               ZWLR_LAYER_SURFACE_V1_ANCHOR_LEFT |
                                                               ZWLR_LAYER_SURFACE_V1_ANCHOR_RIGHT);
     // -1: windows stay where they are, under the frame, and the frame ignores panels.
     zwlr_layer_surface_v1_set_exclusive_zone(layerSurface_.get(), -1);
-    interactivity_ = ZWLR_LAYER_SURFACE_V1_KEYBOARD_INTERACTIVITY_EXCLUSIVE;
+    interactivity_ = shell_.keyboardMode(frame_);
     zwlr_layer_surface_v1_set_keyboard_interactivity(layerSurface_.get(), interactivity_);
-    wl_surface_commit(frameSurface_);
+    wl_surface_commit(surface_);
     // Qt paints once the event loop runs again: the first buffer follows the acknowledged size.
-    if (!roundtrip() || !frameConfigured_) {
-        complain("le compositeur n'a pas placé le cadre");
-        return false;
-    }
-    return true;
+    return shell_.roundtrip() && configured_;
 }
 
-void LayerShell::detachFrame() {
-    layerSurface_.reset();
-    frameSurface_ = nullptr;
-    frame_ = nullptr;
-    closed_ = nullptr;
-    if (registry_) wl_display_flush(display_);
-}
-
-void LayerShell::setInteractivity(std::uint32_t mode) {
-    if (!layerSurface_ || !frameSurface_ || mode == interactivity_) return;
+void LayerFrame::setInteractivity(std::uint32_t mode) {
+    if (!layerSurface_ || mode == interactivity_) return;
     interactivity_ = mode;
     zwlr_layer_surface_v1_set_keyboard_interactivity(layerSurface_.get(), mode);
-    wl_surface_commit(frameSurface_);
-    wl_display_flush(display_);
+    wl_surface_commit(surface_);
+    shell_.flush();
+}
+
+void LayerFrame::takeKeyboard() {
+    shell_.giveKeyboard(frame_);
+}
+
+void LayerFrame::keyboardEntered() {
+    shell_.keyboardEntered(*this);
+}
+
+void LayerFrame::bandPressed() {
+    shell_.bandPressed(*this);
+}
+
+QAction* LayerFrame::execMenu(QMenu& menu, QPoint at) {
+    return shell_.execMenu(*this, menu, at);
+}
+
+std::uint32_t LayerShell::keyboardMode(const QWidget* frame) const {
+    return keyboardWanted_ && frame && frame == keyboardFrame_
+               ? ZWLR_LAYER_SURFACE_V1_KEYBOARD_INTERACTIVITY_EXCLUSIVE
+               : ZWLR_LAYER_SURFACE_V1_KEYBOARD_INTERACTIVITY_NONE;
+}
+
+void LayerShell::giveKeyboard(QWidget* frame) {
+    keyboardFrame_ = frame;
+    // The frame that had it first: two exclusive surfaces would leave the choice to the compositor.
+    for (LayerFrame* f : frames_)
+        if (f->frame() != frame) f->setInteractivity(keyboardMode(f->frame()));
+    for (LayerFrame* f : frames_)
+        if (f->frame() == frame) f->setInteractivity(keyboardMode(frame));
+}
+
+void LayerShell::keyboardEntered(LayerFrame& frame) {
+    // Taken with exclusive focus; from then on, windows in the hole may take the keyboard when
+    // clicked, and a click on a band brings it back.
+    if (keyboardMode(frame.frame()) != ZWLR_LAYER_SURFACE_V1_KEYBOARD_INTERACTIVITY_NONE &&
+        layerShellVersion_ >= kOnDemandSince)
+        frame.setInteractivity(ZWLR_LAYER_SURFACE_V1_KEYBOARD_INTERACTIVITY_ON_DEMAND);
+}
+
+void LayerShell::bandPressed(LayerFrame& frame) {
+    // While a dialog has the keyboard, a click on a band leaves it there.
+    QWidget* pressed = frame.frame();
+    if (keyboardWanted_ && pressed && (pressed != keyboardFrame_ || !pressed->isActiveWindow()))
+        giveKeyboard(pressed);
 }
 
 void LayerShell::setKeyboardWanted(bool wanted) {
     keyboardWanted_ = wanted;
-    setInteractivity(wanted ? ZWLR_LAYER_SURFACE_V1_KEYBOARD_INTERACTIVITY_EXCLUSIVE
-                            : ZWLR_LAYER_SURFACE_V1_KEYBOARD_INTERACTIVITY_NONE);
+    for (LayerFrame* f : frames_)
+        f->setInteractivity(keyboardMode(f->frame()));
 }
 
-void LayerShell::keyboardEntered() {
-    // Taken at start with exclusive focus; from then on, windows in the hole may take the
-    // keyboard when clicked, and a click on a band brings it back.
-    if (keyboardWanted_ && layerShellVersion_ >= kOnDemandSince)
-        setInteractivity(ZWLR_LAYER_SURFACE_V1_KEYBOARD_INTERACTIVITY_ON_DEMAND);
+void LayerShell::forget(LayerFrame& frame) {
+    // The menu's popups go before the surface they belong to.
+    if (menuFrame_ == &frame) {
+        detachPopups(0);
+        menuFrame_ = nullptr;
+    }
+    std::erase(frames_, &frame);
 }
 
-void LayerShell::bandPressed() {
-    if (keyboardWanted_ && frame_ && !frame_->isActiveWindow())
-        setInteractivity(ZWLR_LAYER_SURFACE_V1_KEYBOARD_INTERACTIVITY_EXCLUSIVE);
-}
-
-QAction* LayerShell::execMenu(QMenu& menu, QPoint at) {
-    // No role from Qt: the menu becomes a popup of the frame's own surface below.
+QAction* LayerShell::execMenu(LayerFrame& frame, QMenu& menu, QPoint at) {
+    // No role from Qt: the menu becomes a popup of the frame's own surface, each submenu a popup
+    // of the menu that opened it.
     menu.setWindowFlag(Qt::BypassWindowManagerHint);
+    submenus_.clear();
+    for (QMenu* submenu : menu.findChildren<QMenu*>()) {
+        submenu->setWindowFlag(Qt::BypassWindowManagerHint);
+        submenu->winId();
+        submenu->windowHandle()->installEventFilter(this);
+        submenus_.emplace_back(submenu);
+    }
     QPointer<QAction> chosen;
     const auto triggered =
         QObject::connect(&menu, &QMenu::triggered, [&chosen](QAction* action) { chosen = action; });
+    menuFrame_ = &frame;
     // Shown without painting: Qt paints once the event loop runs, after the role is set.
     menu.popup(at);
     if (!attachPopup(menu)) {
         menu.hide();
-        QObject::disconnect(triggered);
-        return nullptr;
+    } else {
+        QEventLoop loop;
+        QObject::connect(&menu, &QMenu::aboutToHide, &loop, &QEventLoop::quit);
+        if (menu.isVisible()) loop.exec();
     }
-    QEventLoop loop;
-    QObject::connect(&menu, &QMenu::aboutToHide, &loop, &QEventLoop::quit);
-    if (menu.isVisible()) loop.exec();
     QObject::disconnect(triggered);
-    detachPopup();
+    detachPopups(0);
+    for (const QPointer<QMenu>& submenu : submenus_)
+        if (submenu && submenu->windowHandle()) submenu->windowHandle()->removeEventFilter(this);
+    submenus_.clear();
+    menuFrame_ = nullptr;
     return chosen;
+}
+
+bool LayerShell::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() != QEvent::Expose || popups_.empty()) return false;
+    for (const QPointer<QMenu>& submenu : submenus_) {
+        if (!submenu || submenu->windowHandle() != watched || !submenu->isVisible()) continue;
+        const bool attached = std::any_of(popups_.begin(), popups_.end(),
+                                          [&](const auto& p) { return p->menu == submenu; });
+        if (!attached && !attachPopup(*submenu))
+            QMetaObject::invokeMethod(submenu, &QMenu::close, Qt::QueuedConnection);
+        break;
+    }
+    return false;
 }
 
 bool LayerShell::attachPopup(QMenu& menu) {
     QWindow* window = menu.windowHandle();
-    if (!layerSurface_ || !window || windowResource<void>("xdg_surface", window)) return false;
+    if (!menuFrame_ || !menuFrame_->layerSurface() || !menuFrame_->frame() || !window ||
+        windowResource<void>("xdg_surface", window))
+        return false;
     auto* surface = windowResource<wl_surface>("surface", window);
     auto* seat = static_cast<wl_seat*>(native()->nativeResourceForIntegration("wl_seat"));
     if (!surface || !seat) return false;
@@ -281,16 +408,19 @@ bool LayerShell::attachPopup(QMenu& menu) {
     const auto serial = static_cast<std::uint32_t>(
         reinterpret_cast<quintptr>(native()->nativeResourceForIntegration("serial")));
 
-    menu_ = &menu;
-    popupConfigured_ = false;
-    popupSurface_.reset(xdg_wm_base_get_xdg_surface(wmBase_.get(), surface));
-    xdg_surface_add_listener(popupSurface_.get(), &popupSurfaceListener, this);
-    // Where Qt placed it (at the pointer, inside the screen), relative to the frame, which covers
-    // the screen from its corner.
-    const QRect placed = window->geometry();
+    auto popup = std::make_unique<Popup>();
+    popup->menu = &menu;
+    popup->placed = window->geometry();
+    popup->surface.reset(xdg_wm_base_get_xdg_surface(wmBase_.get(), surface));
+    xdg_surface_add_listener(popup->surface.get(), &popupSurfaceListener, popup.get());
+    // Where Qt placed it (at the pointer, or beside its item, inside the screen), relative to the
+    // surface it opens from: the frame, whose place is its screen's, or the menu below.
+    const QPoint origin = popups_.empty() ? menuFrame_->frame()->geometry().topLeft()
+                                          : popups_.back()->placed.topLeft();
+    const QPoint anchor = popup->placed.topLeft() - origin;
     xdg_positioner* positioner = xdg_wm_base_create_positioner(wmBase_.get());
-    xdg_positioner_set_size(positioner, placed.width(), placed.height());
-    xdg_positioner_set_anchor_rect(positioner, placed.x(), placed.y(), 1, 1);
+    xdg_positioner_set_size(positioner, popup->placed.width(), popup->placed.height());
+    xdg_positioner_set_anchor_rect(positioner, anchor.x(), anchor.y(), 1, 1);
     xdg_positioner_set_anchor(positioner, XDG_POSITIONER_ANCHOR_TOP_LEFT);
     xdg_positioner_set_gravity(positioner, XDG_POSITIONER_GRAVITY_BOTTOM_RIGHT);
     xdg_positioner_set_constraint_adjustment(positioner,
@@ -298,29 +428,33 @@ bool LayerShell::attachPopup(QMenu& menu) {
                                                  XDG_POSITIONER_CONSTRAINT_ADJUSTMENT_SLIDE_Y |
                                                  XDG_POSITIONER_CONSTRAINT_ADJUSTMENT_FLIP_X |
                                                  XDG_POSITIONER_CONSTRAINT_ADJUSTMENT_FLIP_Y);
-    popup_.reset(xdg_surface_get_popup(popupSurface_.get(), nullptr, positioner));
+    xdg_surface* parent = popups_.empty() ? nullptr : popups_.back()->surface.get();
+    popup->popup.reset(xdg_surface_get_popup(popup->surface.get(), parent, positioner));
     xdg_positioner_destroy(positioner);
-    xdg_popup_add_listener(popup_.get(), &popupListener, this);
-    zwlr_layer_surface_v1_get_popup(layerSurface_.get(), popup_.get());
-    xdg_popup_grab(popup_.get(), seat, serial);
+    xdg_popup_add_listener(popup->popup.get(), &popupListener, popup.get());
+    if (!parent) zwlr_layer_surface_v1_get_popup(menuFrame_->layerSurface(), popup->popup.get());
+    xdg_popup_grab(popup->popup.get(), seat, serial);
     wl_surface_commit(surface);
     // The roles go before Qt destroys the surface, which it does once the menu is hidden.
-    popupHidden_ = QObject::connect(window, &QWindow::visibleChanged, [this](bool visible) {
-        if (!visible) detachPopup();
+    const std::size_t index = popups_.size();
+    popup->hidden = QObject::connect(window, &QWindow::visibleChanged, [this, index](bool shown) {
+        if (!shown) detachPopups(index);
     });
-    if (!roundtrip() || !popupConfigured_) {
+    Popup* added = popup.get();
+    popups_.push_back(std::move(popup));
+    if (!roundtrip() || !added->configured) {
         complain("le compositeur n'a pas ouvert le menu");
-        detachPopup();
+        detachPopups(index);
         return false;
     }
     return true;
 }
 
-void LayerShell::detachPopup() {
-    QObject::disconnect(popupHidden_);
-    popup_.reset();
-    popupSurface_.reset();
-    menu_ = nullptr;
+void LayerShell::detachPopups(std::size_t from) {
+    while (popups_.size() > from) {
+        QObject::disconnect(popups_.back()->hidden);
+        popups_.pop_back();
+    }
 }
 
 } // namespace
