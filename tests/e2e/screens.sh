@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # A frame per screen as a user meets it, on an Xorg whose second display can be plugged and
 # unplugged: the screens submenu, a frame added on the second screen, its own margins and
-# keyboard, its reset, unplugging and plugging it back, and a restart that brings both frames back.
+# keyboard, its reset, a restart that brings both frames back, then unplugging the second display
+# and plugging it back.
 # Usage: screens.sh TARGET, with the target's variables in the environment (see target-*.sh).
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/lib.sh"
@@ -51,6 +52,21 @@ check "and not the first" bands_on 0 0 1024 768 20 50 "$E2E_BLACK"
 xdotool key Right Right
 check "then two Right give 22" second_bands 22 50 any 3
 
+xdotool key Escape
+check "Escape ends the program" target_wait_exit 3
+check "the first screen's margins are under the plain keys" \
+    test "$(target_stored Horizontale) $(target_stored Verticale)" = "20 50"
+check "the checked set names two screens" test "$(target_stored Ecrans | wc -w)" = 2
+target_end
+
+target_start
+check "a restart brings the first frame back at 20" first_bands 20 50 any 30
+check "and the second at 22" second_bands 22 50 "$E2E_BLACK" 3
+capture
+keep screens-restart
+xdotool mousemove 1030 300 click 1
+check "a click on the second frame gives it the keyboard again" wait_for 3 glows_at 1030 300
+
 check "the second display is unplugged" unplug_second
 # A second on a quiet machine; the bound leaves room for a loaded one.
 ms=$(follow_ms 1) && log "unplugged: followed in $ms ms"
@@ -60,24 +76,22 @@ xdotool key Right
 check "and takes the arrows" first_bands 21 50 any 3
 
 check "the second display is plugged back in" plug_second
-ms=$(follow_ms 2) && log "plugged back: followed in $ms ms"
-check "its frame comes back" test -n "$ms"
-check "with its margins of 22 and 50" second_bands 22 50 "$E2E_BLACK" 3
+if [ -z "${E2E_REPLUG_RENAMES:-}" ]; then
+    ms=$(follow_ms 2) && log "plugged back: followed in $ms ms"
+    check "its frame comes back" test -n "$ms"
+    check "with its margins of 22 and 50" second_bands 22 50 "$E2E_BLACK" 3
+else
+    # Back under another name, it is another screen, not checked: after the second a follow may
+    # take, still one frame.
+    sleep 1
+    check "plugged back under a new name, it is a new screen without a frame" shown_windows_are 1
+fi
 
 xdotool key Escape
-check "Escape ends the program" target_wait_exit 3
-check "the first screen's margins are under the plain keys" \
+check "Escape ends the restarted program" target_wait_exit 3
+check "the first screen's new margins are stored" \
     test "$(target_stored Horizontale) $(target_stored Verticale)" = "21 50"
-check "the checked set names two screens" test "$(target_stored Ecrans | wc -w)" = 2
-target_end
-
-target_start
-check "a restart brings the first frame back at 21" first_bands 21 50 any 30
-check "and the second at 22" second_bands 22 50 "$E2E_BLACK" 3
-capture
-keep screens-restart
-xdotool key Escape
-check "the restarted program ends on Escape" target_wait_exit 3
+check "the checked set still names two screens" test "$(target_stored Ecrans | wc -w)" = 2
 target_end
 
 finish

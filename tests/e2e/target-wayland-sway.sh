@@ -14,6 +14,8 @@ E2E_TARGET=wayland-sway
 E2E_UID=65534
 # The desktop's colour, without the '#', for the window under the frame.
 E2E_BACKDROP_RGB=${E2E_ROOT_COLOUR#\#}
+# What the scenario's compositor gets on top of its usual environment and configuration.
+E2E_SWAY_ENVIRONMENT=()
 
 start_display() {
     E2E_RUNTIME=$(mktemp -d /tmp/zelvaro-sway.XXXXXX)
@@ -28,11 +30,12 @@ xwayland disable
 focus_follows_mouse no
 # The software cursor shows in screen reads: hidden once the pointer rests.
 seat * hide_cursor 100
+${E2E_SWAY_CONFIG:-}
 EOF
     chmod 644 "$e2e_artifacts/sway.conf"
     env -i PATH="$PATH" HOME="$E2E_RUNTIME" XDG_RUNTIME_DIR="$E2E_RUNTIME" \
         WLR_BACKENDS=headless WLR_LIBINPUT_NO_DEVICES=1 WLR_RENDERER=pixman \
-        setpriv --reuid="$E2E_UID" --regid="$E2E_UID" --clear-groups \
+        "${E2E_SWAY_ENVIRONMENT[@]}" setpriv --reuid="$E2E_UID" --regid="$E2E_UID" --clear-groups \
         sway -c "$e2e_artifacts/sway.conf" >"$e2e_artifacts/sway.log" 2>&1 &
     E2E_SWAY_PID=$!
     sway_ready() { compgen -G "$E2E_RUNTIME/sway-ipc.*.sock" >/dev/null && compgen -G "$E2E_RUNTIME/wayland-*.lock" >/dev/null; }
@@ -67,20 +70,96 @@ EOF
 }
 
 stop_display() {
-    { exec 7>&- 8<&-; } 2>/dev/null || true
+    { exec 6>&- 7>&- 8<&-; } 2>/dev/null || true
     local pid
-    for pid in "${E2E_POINTER_PID:-}" "${E2E_BACKDROP_PID:-}" "${E2E_SWAY_PID:-}"; do
+    for pid in "${E2E_KEYBOARD_PID:-}" "${E2E_POINTER_PID:-}" "${E2E_BACKDROP_PID:-}" \
+        "${E2E_SWAY_PID:-}" "${E2E_HOST_PID:-}"; do
         [ -n "$pid" ] && kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null || true
     done
     [ -n "${E2E_RUNTIME:-}" ] && rm -rf "$E2E_RUNTIME"
+    [ -n "${E2E_HOST_RUNTIME:-}" ] && rm -rf "$E2E_HOST_RUNTIME"
     true
 }
 
-# One pointer command, answered once sway has handled it.
+# Several screens. sway 1.7 cannot switch a headless output off (wlroots 0.15 refuses: "Unsupported
+# output state fields"), but an output of its Wayland backend is a window of a host compositor,
+# unplugged when that window is closed. So the scenario's sway keeps its headless first output and
+# makes the next ones windows of a second, headless sway; swaybg paints every output the
+# desktop's colour. An output plugged back comes under a new name (WL-1, then WL-2): to the
+# program, another screen.
+E2E_REPLUG_RENAMES=1
+start_dummy_display() {
+    E2E_HOST_RUNTIME=$(mktemp -d /tmp/zelvaro-host.XXXXXX)
+    chown "$E2E_UID:$E2E_UID" "$E2E_HOST_RUNTIME"
+    chmod 700 "$E2E_HOST_RUNTIME"
+    cat >"$e2e_artifacts/host-sway.conf" <<EOF
+output HEADLESS-1 mode 1920x1080 position 0 0
+xwayland disable
+for_window [app_id="wlroots"] floating enable
+EOF
+    chmod 644 "$e2e_artifacts/host-sway.conf"
+    env -i PATH="$PATH" HOME="$E2E_HOST_RUNTIME" XDG_RUNTIME_DIR="$E2E_HOST_RUNTIME" \
+        WLR_BACKENDS=headless WLR_LIBINPUT_NO_DEVICES=1 WLR_RENDERER=pixman \
+        setpriv --reuid="$E2E_UID" --regid="$E2E_UID" --clear-groups \
+        sway -c "$e2e_artifacts/host-sway.conf" >"$e2e_artifacts/host-sway.log" 2>&1 &
+    E2E_HOST_PID=$!
+    host_ready() { compgen -G "$E2E_HOST_RUNTIME/sway-ipc.*.sock" >/dev/null && compgen -G "$E2E_HOST_RUNTIME/wayland-*.lock" >/dev/null; }
+    wait_for 15 host_ready || { log "the host sway did not start (see host-sway.log)"; return 1; }
+    local lock
+    lock=$(compgen -G "$E2E_HOST_RUNTIME/wayland-*.lock" | head -n1)
+    E2E_HOST_SWAYSOCK=$(compgen -G "$E2E_HOST_RUNTIME/sway-ipc.*.sock" | head -n1)
+    E2E_SWAY_ENVIRONMENT=(WAYLAND_DISPLAY="${lock%.lock}" WLR_BACKENDS=wayland,headless WLR_WL_OUTPUTS=0)
+    E2E_SWAY_CONFIG="output * bg $E2E_ROOT_COLOUR solid_color"
+    start_display || return
+    # Each wtype call unplugs its keyboard as it ends, and Qt closes its menus when the seat has no
+    # keyboard left: an idle keyboard stays plugged in, so that keys can walk into a submenu.
+    mkfifo "$E2E_RUNTIME/keyboard.in"
+    wtype - <"$E2E_RUNTIME/keyboard.in" 2>>"$e2e_artifacts/keyboard.log" &
+    E2E_KEYBOARD_PID=$!
+    exec 6>"$E2E_RUNTIME/keyboard.in"
+    keyboard_plugged() { swaymsg -t get_inputs -r | jq -e 'any(.[]; .type == "keyboard")' >/dev/null; }
+    wait_for 10 keyboard_plugged || { log "the idle keyboard did not come"; return 1; }
+}
+
+# The active outputs, each as "x,y wxh", in sway's order.
+outputs_are() {
+    local listed
+    listed=$(tool swaymsg -t get_outputs -r) || return
+    listed=$(jq -r '.[] | select(.active) | "\(.rect.x),\(.rect.y) \(.rect.width)x\(.rect.height)"' <<<"$listed")
+    same_text "$listed" "$(printf '%s\n' "$@")"
+}
+# The second display, 800 × 600, plugged in right of the first, or unplugged; captures then take
+# the whole desktop.
+plug_second() {
+    local before listed
+    before=$(tool swaymsg -t get_outputs -r) || return
+    tool swaymsg create_output >/dev/null || return
+    new_output() {
+        listed=$(tool swaymsg -t get_outputs -r) || return
+        E2E_SECOND_OUTPUT=$(jq -r --argjson before "$before" \
+            '[.[].name] - [$before[].name] | .[0] // empty' <<<"$listed")
+        [ -n "$E2E_SECOND_OUTPUT" ]
+    }
+    wait_for 5 new_output || return
+    tool swaymsg output "$E2E_SECOND_OUTPUT" mode 800x600 position 1024 0 >/dev/null || return
+    E2E_WIDTH=1824 E2E_HEIGHT=768
+    wait_for 5 outputs_are "0,0 1024x768" "1024,0 800x600"
+}
+unplug_second() {
+    tool swaymsg -s "$E2E_HOST_SWAYSOCK" "[title=\"$E2E_SECOND_OUTPUT\$\"] kill" >/dev/null || return
+    E2E_WIDTH=1024 E2E_HEIGHT=768
+    wait_for 5 outputs_are "0,0 1024x768"
+}
+
+# One pointer command, answered once sway has handled it; moves are counted over the whole desktop.
 E2E_POINTER_X=0 E2E_POINTER_Y=0
 pointer() {
     local reply
-    printf '%s\n' "$*" >&7
+    if [ "$1" = move ]; then
+        printf 'move %s %s %s %s\n' "$2" "$3" "$E2E_WIDTH" "$E2E_HEIGHT" >&7
+    else
+        printf '%s\n' "$*" >&7
+    fi
     read -r -t 5 reply <&8 && [ "$reply" = ok ] || { log "wl-pointer: $* -> ${reply:-no answer}"; return 1; }
 }
 
@@ -229,7 +308,20 @@ target_start() {
     E2E_PID=$!
 }
 
-target_windows() { echo zelvaro-frame; }
+# Layer surfaces are in no window list. With --onlyvisible: a line for each output whose left edge,
+# midway down, shows a band (a shade of red, or black) rather than the desktop.
+target_windows() {
+    [ "${1:-}" = --onlyvisible ] || { echo zelvaro-frame; return; }
+    local outputs x y h seen green blue
+    outputs=$(tool swaymsg -t get_outputs -r) || return
+    while read -r x y h; do
+        seen=$(grim -g "$x,$((y + h / 2)) 1x1" -t ppm - | od -An -tu1 -j11 -N3) ||
+            { cannot_tell "grim could not read the edge of the output at ($x,$y)"; return; }
+        read -r _ green blue <<<"$seen"
+        is_number "$blue" "the blue of an output's edge" || return
+        if [ "$green" = 0 ] && [ "$blue" = 0 ]; then echo zelvaro-frame; fi
+    done < <(jq -r '.[] | select(.active) | "\(.rect.x) \(.rect.y) \(.rect.height)"' <<<"$outputs")
+}
 
 # The program ends before its compositor does: Qt 6.4 can hang at exit when both go at once.
 target_kill() {

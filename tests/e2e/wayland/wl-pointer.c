@@ -1,6 +1,7 @@
 // A pointer for end-to-end tests on wlroots compositors: one virtual pointer device for the whole
 // run, driven by lines on stdin ("move X Y", "down B", "up B", "click B"; B as X numbers buttons:
-// 1 left, 2 middle, 3 right). Each line is answered "ok" once the compositor has handled it, or
+// 1 left, 2 middle, 3 right). "move X Y W H" also gives the size of the desktop, which grows and
+// shrinks as outputs come and go. Each line is answered "ok" once the compositor has handled it, or
 // "error ..." on stdout.
 // Usage: wl-pointer WIDTH HEIGHT
 #include <linux/input-event-codes.h>
@@ -54,7 +55,7 @@ int main(int argc, char** argv) {
         fprintf(stderr, "usage: wl-pointer WIDTH HEIGHT\n");
         return 2;
     }
-    const uint32_t width = (uint32_t)atoi(argv[1]), height = (uint32_t)atoi(argv[2]);
+    uint32_t width = (uint32_t)atoi(argv[1]), height = (uint32_t)atoi(argv[2]);
     struct wl_display* display = wl_display_connect(NULL);
     if (!display) {
         fprintf(stderr, "wl-pointer: no Wayland display\n");
@@ -74,8 +75,10 @@ int main(int argc, char** argv) {
 
     char line[128];
     while (fgets(line, sizeof line, stdin)) {
-        int x, y, b;
-        if (sscanf(line, "move %d %d", &x, &y) == 2) {
+        int x, y, w, h, b;
+        const int moved = sscanf(line, "move %d %d %d %d", &x, &y, &w, &h);
+        if (moved == 4 && w > 0 && h > 0) width = (uint32_t)w, height = (uint32_t)h;
+        if (moved == 2 || (moved == 4 && w > 0 && h > 0)) {
             zwlr_virtual_pointer_v1_motion_absolute(pointer, now_ms(), (uint32_t)x, (uint32_t)y,
                                                     width, height);
         } else if (sscanf(line, "down %d", &b) == 1 && button_code(b) > 0) {
