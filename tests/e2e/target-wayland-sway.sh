@@ -275,10 +275,11 @@ area_watch() { # x y width height ms [--changes N] [--settle MS] [--save PREFIX]
 }
 
 # The frame has no X window to name: the window under the pointer is the window beneath when it
-# says the pointer is over it, where the pointer is.
+# says the pointer is over it, where the pointer is. A leave that follows does not count: sway
+# takes the pointer from every window when it hides the resting cursor.
 window_under_pointer() {
     backdrop_has_pointer() {
-        grep '^pointer' "$e2e_artifacts/backdrop.log" | tail -n1 |
+        grep -E '^pointer (enter|motion)' "$e2e_artifacts/backdrop.log" | tail -n1 |
             grep -Eqx "pointer (enter|motion) $E2E_POINTER_X $E2E_POINTER_Y"
     }
     # Over a band nothing comes: the answer waits long enough for a loaded machine.

@@ -180,12 +180,19 @@ void QtFrameWindow::place(bool keyboard) {
 void QtFrameWindow::surfaceTaken() {
     if (closed_ || !surface_) return;
     surface_.reset();
-    taken_ = true;
     QWidget::hide();
+    // Qt has removed the screen of an output that went. One still there was taken back for some
+    // other reason: the frame goes back once, then waits for the next change of screens.
+    if (QtRuntime::qscreen(identity_) && !placedAgain_) {
+        placedAgain_ = true;
+        return place(false);
+    }
+    taken_ = true;
     events_.onDisplayChange();
 }
 
 void QtFrameWindow::displayChanged() {
+    placedAgain_ = false;
     // The output came back before the owner let the frame go: the frame returns to it.
     if (taken_ && !closed_ && QtRuntime::qscreen(identity_)) {
         taken_ = false;

@@ -67,6 +67,7 @@ class QtFrameWindow final : public QWidget, public platform::FrameWindow {
     std::unique_ptr<FrameSurface> surface_; // with a shell, while the frame is placed
     std::u16string identity_;               // of the screen the window covers
     bool taken_ = false;                    // placed, then taken back with its output
+    bool placedAgain_ = false;              // taken back with its output still there
     QRegion shape_; // with a shell or band windows: what is painted and takes input
     std::unique_ptr<BandWindows> bands_;
     QRect frameRect_; // with band windows: where the frame stands, this window being a pixel
