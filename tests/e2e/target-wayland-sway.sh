@@ -17,10 +17,36 @@ E2E_BACKDROP_RGB=${E2E_ROOT_COLOUR#\#}
 # What the scenario's compositor gets on top of its usual environment and configuration.
 E2E_SWAY_ENVIRONMENT=()
 
+# A runtime folder of the unprivileged user's.
+private_runtime() { # name
+    local folder
+    folder=$(mktemp -d "/tmp/zelvaro-$1.XXXXXX")
+    chown "$E2E_UID:$E2E_UID" "$folder"
+    chmod 700 "$folder"
+    echo "$folder"
+}
+
+# A headless sway as the unprivileged user, configured by $e2e_artifacts/NAME.conf, logging to
+# NAME.log; its process id goes into the variable named, and once it is ready its Wayland socket
+# into sway_display and its IPC socket into sway_ipc.
+start_sway() { # runtime-folder name pid-variable [VAR=VALUE...]
+    local runtime=$1 name=$2 pid_variable=$3 lock
+    shift 3
+    chmod 644 "$e2e_artifacts/$name.conf"
+    env -i PATH="$PATH" HOME="$runtime" XDG_RUNTIME_DIR="$runtime" \
+        WLR_BACKENDS=headless WLR_LIBINPUT_NO_DEVICES=1 WLR_RENDERER=pixman "$@" \
+        setpriv --reuid="$E2E_UID" --regid="$E2E_UID" --clear-groups \
+        sway -c "$e2e_artifacts/$name.conf" >"$e2e_artifacts/$name.log" 2>&1 &
+    printf -v "$pid_variable" %s $!
+    sway_ready() { compgen -G "$runtime/sway-ipc.*.sock" >/dev/null && compgen -G "$runtime/wayland-*.lock" >/dev/null; }
+    wait_for 15 sway_ready || { log "$name did not start (see $name.log)"; return 1; }
+    lock=$(compgen -G "$runtime/wayland-*.lock" | head -n1)
+    sway_display=${lock%.lock}
+    sway_ipc=$(compgen -G "$runtime/sway-ipc.*.sock" | head -n1)
+}
+
 start_display() {
-    E2E_RUNTIME=$(mktemp -d /tmp/zelvaro-sway.XXXXXX)
-    chown "$E2E_UID:$E2E_UID" "$E2E_RUNTIME"
-    chmod 700 "$E2E_RUNTIME"
+    E2E_RUNTIME=$(private_runtime sway)
     mkdir -p "$XDG_CONFIG_HOME"
     chown "$E2E_UID:$E2E_UID" "$XDG_CONFIG_HOME"
     cat >"$e2e_artifacts/sway.conf" <<EOF
@@ -32,20 +58,9 @@ focus_follows_mouse no
 seat * hide_cursor 100
 ${E2E_SWAY_CONFIG:-}
 EOF
-    chmod 644 "$e2e_artifacts/sway.conf"
-    env -i PATH="$PATH" HOME="$E2E_RUNTIME" XDG_RUNTIME_DIR="$E2E_RUNTIME" \
-        WLR_BACKENDS=headless WLR_LIBINPUT_NO_DEVICES=1 WLR_RENDERER=pixman \
-        "${E2E_SWAY_ENVIRONMENT[@]}" setpriv --reuid="$E2E_UID" --regid="$E2E_UID" --clear-groups \
-        sway -c "$e2e_artifacts/sway.conf" >"$e2e_artifacts/sway.log" 2>&1 &
-    E2E_SWAY_PID=$!
-    sway_ready() { compgen -G "$E2E_RUNTIME/sway-ipc.*.sock" >/dev/null && compgen -G "$E2E_RUNTIME/wayland-*.lock" >/dev/null; }
-    wait_for 15 sway_ready || { log "sway did not start (see sway.log)"; return 1; }
-    local lock
-    lock=$(compgen -G "$E2E_RUNTIME/wayland-*.lock" | head -n1)
-    export XDG_RUNTIME_DIR=$E2E_RUNTIME WAYLAND_DISPLAY
-    WAYLAND_DISPLAY=$(basename "$lock" .lock)
-    SWAYSOCK=$(compgen -G "$E2E_RUNTIME/sway-ipc.*.sock" | head -n1)
-    export SWAYSOCK
+    start_sway "$E2E_RUNTIME" sway E2E_SWAY_PID "${E2E_SWAY_ENVIRONMENT[@]}" || return
+    export XDG_RUNTIME_DIR=$E2E_RUNTIME WAYLAND_DISPLAY SWAYSOCK=$sway_ipc
+    WAYLAND_DISPLAY=$(basename "$sway_display")
     unset DISPLAY XDG_SESSION_TYPE XDG_CURRENT_DESKTOP
     output_ready() { swaymsg -t get_outputs -r | jq -e ".[0].rect.width == $E2E_WIDTH" >/dev/null; }
     wait_for 10 output_ready || { log "sway's output is not ${E2E_WIDTH}x${E2E_HEIGHT}"; return 1; }
@@ -89,26 +104,15 @@ stop_display() {
 # program, another screen.
 E2E_REPLUG_RENAMES=1
 start_dummy_display() {
-    E2E_HOST_RUNTIME=$(mktemp -d /tmp/zelvaro-host.XXXXXX)
-    chown "$E2E_UID:$E2E_UID" "$E2E_HOST_RUNTIME"
-    chmod 700 "$E2E_HOST_RUNTIME"
+    E2E_HOST_RUNTIME=$(private_runtime host)
     cat >"$e2e_artifacts/host-sway.conf" <<EOF
 output HEADLESS-1 mode 1920x1080 position 0 0
 xwayland disable
 for_window [app_id="wlroots"] floating enable
 EOF
-    chmod 644 "$e2e_artifacts/host-sway.conf"
-    env -i PATH="$PATH" HOME="$E2E_HOST_RUNTIME" XDG_RUNTIME_DIR="$E2E_HOST_RUNTIME" \
-        WLR_BACKENDS=headless WLR_LIBINPUT_NO_DEVICES=1 WLR_RENDERER=pixman \
-        setpriv --reuid="$E2E_UID" --regid="$E2E_UID" --clear-groups \
-        sway -c "$e2e_artifacts/host-sway.conf" >"$e2e_artifacts/host-sway.log" 2>&1 &
-    E2E_HOST_PID=$!
-    host_ready() { compgen -G "$E2E_HOST_RUNTIME/sway-ipc.*.sock" >/dev/null && compgen -G "$E2E_HOST_RUNTIME/wayland-*.lock" >/dev/null; }
-    wait_for 15 host_ready || { log "the host sway did not start (see host-sway.log)"; return 1; }
-    local lock
-    lock=$(compgen -G "$E2E_HOST_RUNTIME/wayland-*.lock" | head -n1)
-    E2E_HOST_SWAYSOCK=$(compgen -G "$E2E_HOST_RUNTIME/sway-ipc.*.sock" | head -n1)
-    E2E_SWAY_ENVIRONMENT=(WAYLAND_DISPLAY="${lock%.lock}" WLR_BACKENDS=wayland,headless WLR_WL_OUTPUTS=0)
+    start_sway "$E2E_HOST_RUNTIME" host-sway E2E_HOST_PID || return
+    E2E_HOST_SWAYSOCK=$sway_ipc
+    E2E_SWAY_ENVIRONMENT=(WAYLAND_DISPLAY="$sway_display" WLR_BACKENDS=wayland,headless WLR_WL_OUTPUTS=0)
     E2E_SWAY_CONFIG="output * bg $E2E_ROOT_COLOUR solid_color"
     start_display || return
     # Each wtype call unplugs its keyboard as it ends, and Qt closes its menus when the seat has no

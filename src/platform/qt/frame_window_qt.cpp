@@ -277,11 +277,12 @@ std::optional<std::size_t> indexOf(const QList<QAction*>& actions, const QAction
 
 std::optional<platform::MenuChoice>
 QtFrameWindow::popupMenu(std::span<const platform::MenuItem> items, std::size_t defaultItem) {
+    // A frame taken back with its output shows nothing to click; its menu cannot open either.
+    if (shell_ && !surface_) return std::nullopt;
     QMenu menu(this);
     const QList<QAction*> actions = addItems(menu, items);
     if (defaultItem < static_cast<std::size_t>(actions.size()))
         menu.setDefaultAction(actions[static_cast<qsizetype>(defaultItem)]);
-    if (shell_ && !surface_) return std::nullopt;
     const QAction* chosen =
         surface_ ? surface_->execMenu(menu, QCursor::pos()) : menu.exec(QCursor::pos());
     if (const auto item = indexOf(actions, chosen)) return platform::MenuChoice(*item);
