@@ -100,8 +100,8 @@ stop_display() {
 # output state fields"), but an output of its Wayland backend is a window of a host compositor,
 # unplugged when that window is closed. So the scenario's sway keeps its headless first output and
 # makes the next ones windows of a second, headless sway; swaybg paints every output the
-# desktop's colour. An output plugged back comes under a new name (WL-1, then WL-2): to the
-# program, another screen.
+# desktop's colour. An output plugged back comes under a new name (WL-1, then WL-2), where a
+# display plugged back into its connector keeps its own.
 E2E_REPLUG_RENAMES=1
 start_dummy_display() {
     E2E_HOST_RUNTIME=$(private_runtime host)
@@ -123,6 +123,21 @@ EOF
     exec 6>"$E2E_RUNTIME/keyboard.in"
     keyboard_plugged() { swaymsg -t get_inputs -r | jq -e 'any(.[]; .type == "keyboard")' >/dev/null; }
     wait_for 10 keyboard_plugged || { log "the idle keyboard did not come"; return 1; }
+}
+
+# While the program is stopped: the second screen's stored margins, and its place among the
+# checked screens, copied to the name its output will come back under, so that it comes back as
+# the same display.
+second_settings_follow_rename() {
+    local next=WL-$((${E2E_SECOND_OUTPUT#WL-} + 1)) token key
+    is_number "${E2E_SECOND_OUTPUT#WL-}" "the number of the output $E2E_SECOND_OUTPUT" || return
+    token=$(target_stored Ecrans | tr ' ' '\n' | grep -m1 "^${E2E_SECOND_OUTPUT}_") ||
+        { explain "no checked screen of $E2E_SECOND_OUTPUT: $(target_stored Ecrans)"; return 1; }
+    for key in Horizontale Verticale; do
+        is_number "$(target_stored "$key.$token")" "the stored $key.$token" || return
+        target_store "$key.$next${token#"$E2E_SECOND_OUTPUT"}" "$(target_stored "$key.$token")"
+    done
+    target_store Ecrans "$(target_stored Ecrans) $next${token#"$E2E_SECOND_OUTPUT"}"
 }
 
 # The active outputs, each as "x,y wxh", in sway's order.
