@@ -3,7 +3,7 @@
 # reaches it. The shell runs as an unprivileged user with its own session bus and a stand-in system
 # bus, and /run/systemd hidden, so that it does not look for a login session. As on sway, the
 # scenarios' X tools are stood in for by functions: xdotool through input devices that the shell
-# itself creates (its Eval interface, in unsafe mode), import through its screenshot interface.
+# itself creates (its Eval interface, in unsafe mode), screen reads through its screenshot interface.
 # shellcheck shell=bash
 
 # The settings, the shell's recorder, the program started as the session's user and the window
@@ -18,9 +18,10 @@ E2E_SLOW_SCREEN=1
 # So the watches see a fade's glow and its end, not its shades, and time the donation picture's
 # swaps to a read or so.
 E2E_FADE_SHADES=0 E2E_READ_SLACK_MS=1500
+# A file of its own per process: a watch in the background grabs while the scenario does.
 screen_grab() { # x y width height file
-    as_user "$E2E_GNOME_SCREENSHOT" "$1" "$2" "$3" "$4" "$E2E_RUNTIME/shots/grab.png" &&
-        tool convert "$E2E_RUNTIME/shots/grab.png" -alpha off "$5"
+    local shot=$E2E_RUNTIME/shots/grab-$BASHPID.png
+    as_user "$E2E_GNOME_SCREENSHOT" "$1" "$2" "$3" "$4" "$shot" && tool convert "$shot" -alpha off "$5"
 }
 
 as_user() { setpriv --reuid="$E2E_UID" --regid="$E2E_UID" --clear-groups "$@"; }
@@ -184,27 +185,6 @@ target_client_origin() {
     shell_eval "const w = global.get_window_actors().map(a => a.meta_window)
             .find(w => w.get_id() == $1);
         const r = w.frame_rect_to_client_rect(w.get_frame_rect()); r.x + ' ' + r.y" | tr -d '"'
-}
-
-# import -window root [-crop WxH+X+Y] [-depth 8] FILE|txt:-
-import() {
-    local crop="${E2E_WIDTH}x${E2E_HEIGHT}+0+0" out=''
-    while [ $# -gt 0 ]; do
-        case $1 in
-        -window | -depth) shift 2 ;;
-        -crop) crop=$2 && shift 2 ;;
-        *) out=$1 && shift ;;
-        esac
-    done
-    [[ $crop =~ ^([0-9]+)x([0-9]+)\+([0-9]+)\+([0-9]+)$ ]] || return 1
-    local shot=$E2E_RUNTIME/shots/shot.png
-    as_user "$E2E_GNOME_SCREENSHOT" "${BASH_REMATCH[3]}" "${BASH_REMATCH[4]}" \
-        "${BASH_REMATCH[1]}" "${BASH_REMATCH[2]}" "$shot" || return 1
-    if [ "$out" = txt:- ]; then
-        convert "$shot" -alpha off -depth 8 txt:-
-    else
-        convert "$shot" -alpha off "$out"
-    fi
 }
 
 # The reds of pixel ($1,$2) until black, at most $3 seconds, as lib.sh's fade_reds: one pixel read

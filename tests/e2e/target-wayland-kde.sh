@@ -1,7 +1,7 @@
 # The native program on KDE Plasma's compositor, KWin, headless (its virtual backend), where it
 # draws its frame as a layer-shell surface over a native Wayland window of the desktop's colour
 # that logs what reaches it. As on sway, the scenarios' X tools are stood in for by functions:
-# xdotool through kwin-input (KWin's fake-input protocol), import through KWin's screenshot
+# xdotool through kwin-input (KWin's fake-input protocol), screen reads through KWin's screenshot
 # D-Bus interface.
 # shellcheck shell=bash
 
@@ -115,25 +115,6 @@ JS
 
 target_client_origin() {
     kwin_windows | awk -v id="$1" '$2 == id { sub(/\|.*/, ""); print $3, $4; exit }'
-}
-
-# import -window root [-crop WxH+X+Y] [-depth 8] FILE|txt:-
-import() {
-    local crop="${E2E_WIDTH}x${E2E_HEIGHT}+0+0" out='' 
-    while [ $# -gt 0 ]; do
-        case $1 in
-        -window | -depth) shift 2 ;;
-        -crop) crop=$2 && shift 2 ;;
-        *) out=$1 && shift ;;
-        esac
-    done
-    [[ $crop =~ ^([0-9]+)x([0-9]+)\+([0-9]+)\+([0-9]+)$ ]] || return 1
-    local area=("${BASH_REMATCH[3]}" "${BASH_REMATCH[4]}" "${BASH_REMATCH[1]}" "${BASH_REMATCH[2]}")
-    if [ "$out" = txt:- ]; then
-        as_user "$E2E_KWIN_SCREENSHOT" "${area[@]}" - | convert ppm:- -depth 8 txt:-
-    else
-        as_user "$E2E_KWIN_SCREENSHOT" "${area[@]}" "$out"
-    fi
 }
 
 # The reds of pixel ($1,$2) until black, at most $3 seconds, as lib.sh's fade_reds: one pixel read
