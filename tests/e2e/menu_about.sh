@@ -84,8 +84,11 @@ donation_swaps() {
     is_number "$t1" "a swap time" && is_number "$t2" "a swap time" || return
     log "donation picture: $(tr '\n' ' ' <"$watch")(ms picture); swapped back after $((t2 - t1)) ms"
     [ "$a" != "$b" ] && [ "$c" = "$a" ] || { explain "pictures $a, $b, $c"; return 1; }
+    # Never early, beyond what the reads blur; late by less than a whole period, which a starved
+    # machine stretches a timer by (two seconds under Wine at a load of 9 on two cores): a beat
+    # skipped would be a fault. The unit tests hold the 3 s to the millisecond.
     local slack=${E2E_READ_SLACK_MS:-500}
-    [ $((t2 - t1)) -ge $((3000 - slack)) ] && [ $((t2 - t1)) -le $((3000 + slack)) ] ||
+    [ $((t2 - t1)) -ge $((3000 - slack)) ] && [ $((t2 - t1)) -lt 6000 ] ||
         { explain "swapped back after $((t2 - t1)) ms"; return 1; }
 }
 check "the donation picture swaps to the other and back, 3 s apart" donation_swaps
