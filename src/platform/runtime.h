@@ -96,9 +96,17 @@ enum class Picture { None, Icon, DonationFrench, DonationEnglish };
 // Region coordinates must stay within this magnitude: GDI keeps 27 bits, the other platforms more.
 inline constexpr std::int32_t kRegionCoordinateLimit = (1 << 27) - 1;
 
+// A twip is 1/1440 inch; a display whose density is not known counts as 96 dots per inch.
+inline constexpr double kTwipsPerInch = 1440;
+inline constexpr double kDefaultDpi = 96;
+constexpr double twipsPerPixelAt(double dpi) {
+    return kTwipsPerInch / (dpi > 0 ? dpi : kDefaultDpi);
+}
+
 struct ScreenMetrics {
     double widthTwips = 0, heightTwips = 0;
-    double twipsPerPixelX = 15, twipsPerPixelY = 15;
+    double twipsPerPixelX = twipsPerPixelAt(kDefaultDpi),
+           twipsPerPixelY = twipsPerPixelAt(kDefaultDpi);
 };
 
 // One display as the system lists it.
@@ -108,7 +116,8 @@ struct Screen {
     // Pixels of the virtual desktop, whose origin is the primary screen's top-left corner.
     PixelRect bounds;
     bool primary = false;
-    double twipsPerPixelX = 15, twipsPerPixelY = 15;
+    double twipsPerPixelX = twipsPerPixelAt(kDefaultDpi),
+           twipsPerPixelY = twipsPerPixelAt(kDefaultDpi);
     friend bool operator==(const Screen&, const Screen&) = default;
 };
 

@@ -50,13 +50,12 @@ class QtTimer final : public platform::Timer {
 } // namespace
 
 double twipsPerPixel(const QScreen& screen) {
-    const double dpi = screen.logicalDotsPerInchX();
-    return 1440 / (dpi > 0 ? dpi : 96);
+    return platform::twipsPerPixelAt(screen.logicalDotsPerInchX());
 }
 
 double twipsPerPixel() {
     const QScreen* screen = QGuiApplication::primaryScreen();
-    return screen ? twipsPerPixel(*screen) : 15;
+    return screen ? twipsPerPixel(*screen) : platform::twipsPerPixelAt(platform::kDefaultDpi);
 }
 
 std::u16string identityOf(const QScreen& screen) {

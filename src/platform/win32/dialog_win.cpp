@@ -75,7 +75,7 @@ bool Win32Dialog::build(const platform::DialogLayout& layout) {
 
     // Twips become pixels at the screen's own density: 15 twips a pixel at 96 DPI.
     twipsPerPixel_ = runtime_.screen().twipsPerPixelX;
-    const int dpi = static_cast<int>(std::lround(1440 / twipsPerPixel_));
+    const int dpi = static_cast<int>(std::lround(platform::kTwipsPerInch / twipsPerPixel_));
 
     constexpr DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
     constexpr DWORD exStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;

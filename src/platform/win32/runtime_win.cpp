@@ -13,7 +13,6 @@ namespace zelvaro::win32 {
 namespace {
 
 constexpr wchar_t kTimerWindowClass[] = L"ZelvaroTimers";
-constexpr double kTwipsPerInch = 1440;
 // Far above the ids handed to timers.
 constexpr UINT_PTR kScreenWatchTimer = 0x5C7EE7;
 constexpr UINT kScreenWatchMs = 250;
@@ -129,10 +128,6 @@ std::u16string identityOf(const MONITORINFOEXW& info) {
     return reinterpret_cast<const char16_t*>(name);
 }
 
-double twipsPerPixel(UINT dpi) {
-    return kTwipsPerInch / (dpi > 0 ? dpi : USER_DEFAULT_SCREEN_DPI);
-}
-
 BOOL CALLBACK addMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM list) noexcept {
     MONITORINFOEXW info{};
     info.cbSize = sizeof info;
@@ -147,8 +142,8 @@ BOOL CALLBACK addMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM list) noexcept {
         {identityOf(info),
          {r.left, r.top, r.right, r.bottom},
          (info.dwFlags & MONITORINFOF_PRIMARY) != 0,
-         twipsPerPixel(dpiX),
-         twipsPerPixel(dpiY)});
+         platform::twipsPerPixelAt(dpiX),
+         platform::twipsPerPixelAt(dpiY)});
     return TRUE;
 }
 
