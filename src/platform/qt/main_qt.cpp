@@ -66,6 +66,58 @@ std::unique_ptr<QSocketNotifier> handleSignals() {
     return notifier;
 }
 
+// The program's own objects, from the refusal dialog to the frames and their saved margins, live
+// and end in here, before the application object does.
+int run(const zelvaro::qt::SessionChoice& choice) {
+    using zelvaro::qt::Session;
+    // Nothing covers the screen and nothing is read or written: the user reads why, then it ends.
+    if (choice.session == Session::Refused) {
+        onTerminate = [] { QCoreApplication::exit(1); };
+        zelvaro::qt::showRefusal(choice);
+        QApplication::exec();
+        return 1;
+    }
+
+    // A second start in the session shows no frame: the running one comes forward instead.
+    auto instance = zelvaro::qt::SingleInstance::claim();
+    if (!instance) return 0;
+    // The application's signals reach what lives in here only while it lives.
+    const QObject scope;
+    // The margins are written once the loop ends: a start from then on is a first one again.
+    QObject::connect(qApp, &QCoreApplication::aboutToQuit, &scope,
+                     [&instance] { instance.reset(); });
+
+    std::unique_ptr<zelvaro::qt::FrameShell> shell;
+#ifdef ZELVARO_WAYLAND_FRAME
+    if (choice.session == Session::WaylandFrame) {
+        shell = zelvaro::wayland::createLayerShell();
+        if (!shell) return 1;
+    }
+#endif
+    zelvaro::qt::QtRuntime runtime(shell.get(), choice.session == Session::BandWindows);
+    zelvaro::ScreenFrames frames(runtime);
+    instance->onSecondStart([&frames] {
+        frames.secondStart();
+        return frames.loaded();
+    });
+    // A signal ends the program as Escape does, margins saved.
+    onTerminate = [&frames] { frames.Unload(); };
+    // The end of the session asks the application to save its work.
+    QObject::connect(qApp, &QGuiApplication::commitDataRequest, &scope,
+                     [&frames] { frames.Unload(); });
+
+    liveFrames = &frames;
+    liveRuntime = &runtime;
+    std::atexit(saveOnExit);
+
+    frames.Load();
+    const int status = frames.loaded() ? QApplication::exec() : 1;
+    liveFrames = nullptr;
+    liveRuntime = nullptr;
+    onTerminate = nullptr;
+    return status;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -88,46 +140,14 @@ int main(int argc, char** argv) {
     QApplication::setWindowIcon(icon);
     const auto signalNotifier = handleSignals();
 
-    // Nothing covers the screen and nothing is read or written: the user reads why, then it ends.
-    if (choice.session == Session::Refused) {
-        onTerminate = [] { QCoreApplication::exit(1); };
-        zelvaro::qt::showRefusal(choice);
-        QApplication::exec();
-        return 1;
+    const int status = run(choice);
+    // Qt 6.4's Wayland client can hang for good while it closes the connection: its event thread
+    // waits on a read the main thread prepared and never made (seen when a signal comes while the
+    // refusal dialog is still being mapped). Everything of ours is saved and closed by now, so the
+    // process ends here rather than wait on Qt's teardown.
+    if (QGuiApplication::platformName() == QLatin1String("wayland")) {
+        std::fflush(nullptr);
+        std::_Exit(status);
     }
-
-    // A second start in the session shows no frame: the running one comes forward instead.
-    auto instance = zelvaro::qt::SingleInstance::claim();
-    if (!instance) return 0;
-    // The margins are written once the loop ends: a start from then on is a first one again.
-    QObject::connect(&app, &QCoreApplication::aboutToQuit, [&instance] { instance.reset(); });
-
-    std::unique_ptr<zelvaro::qt::FrameShell> shell;
-#ifdef ZELVARO_WAYLAND_FRAME
-    if (choice.session == Session::WaylandFrame) {
-        shell = zelvaro::wayland::createLayerShell();
-        if (!shell) return 1;
-    }
-#endif
-    zelvaro::qt::QtRuntime runtime(shell.get(), choice.session == Session::BandWindows);
-    zelvaro::ScreenFrames frames(runtime);
-    instance->onSecondStart([&frames] {
-        frames.secondStart();
-        return frames.loaded();
-    });
-    // A signal ends the program as Escape does, margins saved.
-    onTerminate = [&frames] { frames.Unload(); };
-    // The end of the session asks the application to save its work.
-    QObject::connect(&app, &QGuiApplication::commitDataRequest, [&frames] { frames.Unload(); });
-
-    liveFrames = &frames;
-    liveRuntime = &runtime;
-    std::atexit(saveOnExit);
-
-    frames.Load();
-    const int status = frames.loaded() ? QApplication::exec() : 1;
-    liveFrames = nullptr;
-    liveRuntime = nullptr;
-    onTerminate = nullptr;
     return status;
 }
