@@ -348,13 +348,20 @@ static void findMeasuredProcess(void) {
     if (deepest < 0) fail("no process running %s under process %d", processName, (int)child);
 }
 
+// The path of the process's executable; false, and an empty path, when it cannot be read.
+static bool executableOf(pid_t pid, char exe[512]) {
+    char path[64];
+    snprintf(path, sizeof path, "/proc/%d/exe", (int)pid);
+    const ssize_t n = readlink(path, exe, 511);
+    exe[n > 0 ? n : 0] = '\0';
+    return n > 0;
+}
+
 // The measured process of the program just started, and where its executable lies.
 static void learnProgram(void) {
     findMeasuredProcess();
-    char path[64], exe[512];
-    snprintf(path, sizeof path, "/proc/%d/exe", (int)measured);
-    const ssize_t n = readlink(path, exe, sizeof exe - 1);
-    exe[n > 0 ? n : 0] = '\0';
+    char exe[512];
+    executableOf(measured, exe);
     const char* slash = strrchr(exe, '/');
     snprintf(programDirectory, sizeof programDirectory, "%.*s", slash ? (int)(slash - exe + 1) : 0,
              exe);
@@ -362,9 +369,7 @@ static void learnProgram(void) {
 
 static void processInfo(void) {
     char path[64], exe[512];
-    snprintf(path, sizeof path, "/proc/%d/exe", (int)measured);
-    const ssize_t n = readlink(path, exe, sizeof exe - 1);
-    exe[n > 0 ? n : 0] = '\0';
+    executableOf(measured, exe);
     snprintf(path, sizeof path, "/proc/%d/status", (int)measured);
     printf("process_exe=%s\nprocess_threads=%ld\n", exe, statusField(path, "Threads"));
 }
@@ -388,11 +393,8 @@ static bool environmentHolds(pid_t pid, const char* entry) {
 }
 
 static bool runsFrom(pid_t pid, const char* directory) {
-    char path[64], exe[512];
-    snprintf(path, sizeof path, "/proc/%d/exe", (int)pid);
-    const ssize_t n = readlink(path, exe, sizeof exe - 1);
-    if (n <= 0) return false;
-    exe[n] = '\0';
+    char exe[512];
+    if (!executableOf(pid, exe)) return false;
     return strncmp(exe, directory, strlen(directory)) == 0 && !strchr(exe + strlen(directory), '/');
 }
 
@@ -430,16 +432,15 @@ static void reportWineRss(const char* when) {
     long rss = 0, anon = 0, file = 0, pss = 0;
     int counted = 0;
     for (int i = 0; i < count; ++i) {
-        char path[64];
-        snprintf(path, sizeof path, "/proc/%d/status", (int)pids[i]);
-        const long kb = statusField(path, "VmRSS");
-        snprintf(path, sizeof path, "/proc/%d/smaps_rollup", (int)pids[i]);
-        const long proportional = statusField(path, "Pss");
+        char status[64], rollup[64];
+        snprintf(status, sizeof status, "/proc/%d/status", (int)pids[i]);
+        snprintf(rollup, sizeof rollup, "/proc/%d/smaps_rollup", (int)pids[i]);
+        const long kb = statusField(status, "VmRSS");
+        const long proportional = statusField(rollup, "Pss");
         if (kb < 0 || proportional < 0) continue; // ended meanwhile
-        snprintf(path, sizeof path, "/proc/%d/status", (int)pids[i]);
         rss += kb;
-        anon += statusField(path, "RssAnon");
-        file += statusField(path, "RssFile");
+        anon += statusField(status, "RssAnon");
+        file += statusField(status, "RssFile");
         pss += proportional;
         ++counted;
     }
