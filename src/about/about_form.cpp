@@ -126,9 +126,9 @@ void frmAPropos::Form_Load() {
     caption_ = std::u16string(kCaptionPrefix) + modGénéral::TitreLogiciel();
     window_->setCaption(caption_);
 
-    std::u16string description = texts_[txtDescription];
-    if (description.ends_with(u"\r\n")) description.resize(description.size() - 2);
-    setText(txtDescription, std::move(description));
+    std::u16string_view description = texts_[txtDescription];
+    if (description.ends_with(u"\r\n")) description.remove_suffix(2);
+    setText(txtDescription, std::u16string(description));
 
     setText(lblAuteur, decoded(enciphered::kAuteur));
     setText(lblSite, decoded(enciphered::kSite));

@@ -188,7 +188,7 @@ TEST(HostileSettings, AnyCheckedSetAndScreenMarginsStartFramesAndAreRewrittenCle
     texts.push_back({"separators of every kind", u";B,,A\t\r\n=B/", {}});
     std::u16string many;
     for (int i = 0; i < 1000; ++i)
-        many += u"t" + platform::decimalText(i) + u" ";
+        many.append(u"t").append(platform::decimalText(i)).append(u" ");
     texts.push_back({"a thousand tokens", many, {}});
     for (const Hostile& h : texts) {
         SCOPED_TRACE(h.what);
