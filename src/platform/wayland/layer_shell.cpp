@@ -17,6 +17,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <unistd.h>
 #include <utility>
 #include <vector>
 
@@ -30,7 +31,7 @@ namespace zelvaro::wayland {
 
 namespace {
 
-// Calls a scanner-generated destroy function when a protocol object goes out of scope.
+// Calls a destroy function of libwayland's or the scanner's when its object goes out of scope.
 template <auto Destroy> struct ProxyDeleter {
     template <typename T> void operator()(T* proxy) const { Destroy(proxy); }
 };
@@ -40,6 +41,7 @@ template <typename T, auto Destroy> using Proxy = std::unique_ptr<T, ProxyDelete
 constexpr std::uint32_t kLayerShellVersion = 4;
 constexpr std::uint32_t kOnDemandSince = 4;
 constexpr std::uint32_t kWmBaseVersion = 2;
+constexpr std::uint32_t kSeatVersion = 3; // wl_keyboard.release
 constexpr char kNamespace[] = "zelvaro";
 
 QPlatformNativeInterface* native() {
@@ -70,6 +72,8 @@ class LayerFrame final : public qt::FrameSurface {
     void bandPressed() override;
 
     QWidget* frame() const { return frame_; }
+    wl_surface* surface() const { return surface_; }
+    std::uint32_t interactivity() const { return interactivity_; }
     zwlr_layer_surface_v1* layerSurface() const { return layerSurface_.get(); }
     void setInteractivity(std::uint32_t mode);
 
@@ -97,7 +101,8 @@ struct Popup {
 
 class LayerShell final : public QObject, public qt::FrameShell {
   public:
-    explicit LayerShell(wl_display* display) : display_(display) {}
+    explicit LayerShell(wl_display* display)
+        : display_(display), queue_(wl_display_create_queue(display)) {}
     ~LayerShell() override { detachPopups(0); }
 
     bool bind();
@@ -105,11 +110,16 @@ class LayerShell final : public QObject, public qt::FrameShell {
                                                   std::function<void()> taken) override;
     void setKeyboardWanted(bool wanted) override;
     // Qt reads the connection only when its event loop runs: read and dispatch here.
-    void handlePendingEvents() override { roundtrip(); }
+    void handlePendingEvents() override {
+        roundtrip();
+        wl_display_dispatch_queue_pending(display_, queue_.get()); // keys seen, keymaps closed
+    }
 
     // One exchange with the compositor: every event it sent before has been handled.
     bool roundtrip() { return wl_display_roundtrip(display_) >= 0; }
     void flush() { wl_display_flush(display_); }
+    // The same on this code's own queue, leaving Qt's events to Qt.
+    bool ownRoundtrip() { return wl_display_roundtrip_queue(display_, queue_.get()) >= 0; }
     zwlr_layer_shell_v1* layerShell() const { return layerShell_.get(); }
 
     // The keyboard belongs to one frame at a time, whose surface may come and go with its output.
@@ -130,6 +140,8 @@ class LayerShell final : public QObject, public qt::FrameShell {
     static const xdg_wm_base_listener wmBaseListener;
     static const xdg_surface_listener popupSurfaceListener;
     static const xdg_popup_listener popupListener;
+    static const wl_seat_listener seatListener;
+    static const wl_keyboard_listener keyboardListener;
 
     bool attachPopup(QMenu& menu);
     // Popups go topmost first, as the protocol requires: this one and every one above it.
@@ -140,10 +152,18 @@ class LayerShell final : public QObject, public qt::FrameShell {
     Proxy<zwlr_layer_shell_v1, zwlr_layer_shell_v1_destroy> layerShell_;
     std::uint32_t layerShellVersion_ = 0;
     Proxy<xdg_wm_base, xdg_wm_base_destroy> wmBase_;
+    // Where the compositor sends the keyboard, seen by a keyboard of this code's own, whose events
+    // wait on its own queue until it asks.
+    std::unique_ptr<wl_event_queue, ProxyDeleter<wl_event_queue_destroy>> queue_;
+    Proxy<wl_seat, wl_seat_destroy> seat_;
+    Proxy<wl_keyboard, wl_keyboard_release> keyboard_;
+    wl_surface* keyboardFocus_ = nullptr;
 
     std::vector<LayerFrame*> frames_;
     QPointer<QWidget> keyboardFrame_;
     bool keyboardWanted_ = true;
+    // Cleared on a compositor that takes the keyboard from an on-demand surface at once.
+    bool onDemandKeepsKeyboard_ = true;
 
     // The open menu's frame, and its popups from the menu up to the deepest submenu shown.
     LayerFrame* menuFrame_ = nullptr;
@@ -164,6 +184,15 @@ const wl_registry_listener LayerShell::registryListener = {
                 self->wmBase_.reset(static_cast<xdg_wm_base*>(wl_registry_bind(
                     registry, name, &xdg_wm_base_interface, std::min(version, kWmBaseVersion))));
                 xdg_wm_base_add_listener(self->wmBase_.get(), &wmBaseListener, self);
+            } else if (std::strcmp(interface, wl_seat_interface.name) == 0 && !self->seat_ &&
+                       version >= kSeatVersion) {
+                // Bound through a wrapper, so that no event of the seat reaches Qt's queue.
+                auto* wrapper = static_cast<wl_registry*>(wl_proxy_create_wrapper(registry));
+                wl_proxy_set_queue(reinterpret_cast<wl_proxy*>(wrapper), self->queue_.get());
+                self->seat_.reset(static_cast<wl_seat*>(
+                    wl_registry_bind(wrapper, name, &wl_seat_interface, kSeatVersion)));
+                wl_proxy_wrapper_destroy(wrapper);
+                wl_seat_add_listener(self->seat_.get(), &seatListener, self);
             }
         },
     .global_remove = [](void*, wl_registry*, std::uint32_t) {},
@@ -171,6 +200,36 @@ const wl_registry_listener LayerShell::registryListener = {
 
 const xdg_wm_base_listener LayerShell::wmBaseListener = {
     .ping = [](void*, xdg_wm_base* base, std::uint32_t serial) { xdg_wm_base_pong(base, serial); },
+};
+
+const wl_seat_listener LayerShell::seatListener = {
+    .capabilities =
+        [](void* data, wl_seat* seat, std::uint32_t capabilities) {
+            auto* self = static_cast<LayerShell*>(data);
+            if (!(capabilities & WL_SEAT_CAPABILITY_KEYBOARD)) {
+                self->keyboard_.reset();
+                self->keyboardFocus_ = nullptr;
+            } else if (!self->keyboard_) {
+                self->keyboard_.reset(wl_seat_get_keyboard(seat));
+                wl_keyboard_add_listener(self->keyboard_.get(), &keyboardListener, self);
+            }
+        },
+    .name = [](void*, wl_seat*, const char*) {},
+};
+
+const wl_keyboard_listener LayerShell::keyboardListener = {
+    .keymap = [](void*, wl_keyboard*, std::uint32_t, std::int32_t fd, std::uint32_t) { close(fd); },
+    .enter = [](void* data, wl_keyboard*, std::uint32_t, wl_surface* surface,
+                wl_array*) { static_cast<LayerShell*>(data)->keyboardFocus_ = surface; },
+    .leave =
+        [](void* data, wl_keyboard*, std::uint32_t, wl_surface* surface) {
+            auto* self = static_cast<LayerShell*>(data);
+            if (self->keyboardFocus_ == surface) self->keyboardFocus_ = nullptr;
+        },
+    .key = [](void*, wl_keyboard*, std::uint32_t, std::uint32_t, std::uint32_t, std::uint32_t) {},
+    .modifiers = [](void*, wl_keyboard*, std::uint32_t, std::uint32_t, std::uint32_t, std::uint32_t,
+                    std::uint32_t) {},
+    .repeat_info = [](void*, wl_keyboard*, std::int32_t, std::int32_t) {},
 };
 
 const zwlr_layer_surface_v1_listener LayerFrame::listener = {
@@ -218,7 +277,7 @@ const xdg_popup_listener LayerShell::popupListener = {
 bool LayerShell::bind() {
     registry_.reset(wl_display_get_registry(display_));
     wl_registry_add_listener(registry_.get(), &registryListener, this);
-    if (!roundtrip()) {
+    if (!queue_ || !roundtrip()) {
         complain("la connexion Wayland de Qt ne répond pas");
         return false;
     }
@@ -323,9 +382,20 @@ void LayerShell::giveKeyboard(QWidget* frame) {
 void LayerShell::keyboardEntered(LayerFrame& frame) {
     // Taken with exclusive focus; from then on, windows in the hole may take the keyboard when
     // clicked, and a click on a band brings it back.
-    if (keyboardMode(frame.frame()) != ZWLR_LAYER_SURFACE_V1_KEYBOARD_INTERACTIVITY_NONE &&
-        layerShellVersion_ >= kOnDemandSince)
-        frame.setInteractivity(ZWLR_LAYER_SURFACE_V1_KEYBOARD_INTERACTIVITY_ON_DEMAND);
+    if (keyboardMode(frame.frame()) == ZWLR_LAYER_SURFACE_V1_KEYBOARD_INTERACTIVITY_NONE ||
+        frame.interactivity() == ZWLR_LAYER_SURFACE_V1_KEYBOARD_INTERACTIVITY_ON_DEMAND ||
+        layerShellVersion_ < kOnDemandSince || !onDemandKeepsKeyboard_)
+        return;
+    // Whether the compositor lets the frame keep the keyboard can only be told while it has it. A
+    // keyboard of this code's made during the first exchange hears of the focus in the second.
+    const auto focused = [&] { return ownRoundtrip() && keyboardFocus_ == frame.surface(); };
+    const bool watched = focused() || focused();
+    frame.setInteractivity(ZWLR_LAYER_SURFACE_V1_KEYBOARD_INTERACTIVITY_ON_DEMAND);
+    if (!watched || focused()) return;
+    // Some compositors (sway 1.9 to 1.11) hand an on-demand surface's keyboard back to the last
+    // window at once: there the frame keeps it exclusively, as sway 1.7 treats both modes.
+    onDemandKeepsKeyboard_ = false;
+    frame.setInteractivity(ZWLR_LAYER_SURFACE_V1_KEYBOARD_INTERACTIVITY_EXCLUSIVE);
 }
 
 void LayerShell::bandPressed(LayerFrame& frame) {
