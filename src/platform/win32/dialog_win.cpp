@@ -217,7 +217,10 @@ void Win32Dialog::moveTo(int control, double leftTwips, double topTwips) {
 }
 
 void Win32Dialog::openWithShell(std::u16string_view address) {
-    ShellExecuteW(window_, L"open", wide(address).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+    static auto* const shellExecute =
+        systemFunction<decltype(ShellExecuteW)>(L"shell32.dll", "ShellExecuteW");
+    if (shellExecute)
+        shellExecute(window_, L"open", wide(address).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 }
 
 void Win32Dialog::restoreOwner() {
@@ -345,8 +348,11 @@ void Win32Dialog::drawPicture(const DRAWITEMSTRUCT& item) noexcept {
     HGDIOBJ previous = SelectObject(source, bitmap);
     // The pictures carry premultiplied alpha for their rounded corners.
     const BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
-    AlphaBlend(item.hDC, 0, 0, designPixels(info.bmWidth), designPixels(info.bmHeight), source, 0,
-               0, info.bmWidth, info.bmHeight, blend);
+    static auto* const alphaBlend =
+        systemFunction<decltype(AlphaBlend)>(L"msimg32.dll", "AlphaBlend");
+    if (alphaBlend)
+        alphaBlend(item.hDC, 0, 0, designPixels(info.bmWidth), designPixels(info.bmHeight), source,
+                   0, 0, info.bmWidth, info.bmHeight, blend);
     SelectObject(source, previous);
     DeleteDC(source);
 }

@@ -177,7 +177,9 @@ Win32Runtime::createDialog(const platform::DialogLayout& layout, platform::Dialo
 }
 
 void Win32Runtime::initCommonControls() {
-    InitCommonControls();
+    static auto* const initialise =
+        systemFunction<decltype(InitCommonControls)>(L"comctl32.dll", "InitCommonControls");
+    if (initialise) initialise();
 }
 
 void Win32Runtime::beep() {
