@@ -6,7 +6,8 @@
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/lib.sh"
 source "$here/target-linux.sh"
-E2E_UID=65534
+user_side "$ZELVARO_BIN"
+ZELVARO_BIN=$E2E_USER_DIR/bin/$(basename "$ZELVARO_BIN")
 
 # The program ends before its compositor does: Qt 6.4 can hang at exit when both go at once.
 stop_weston() {
@@ -15,30 +16,28 @@ stop_weston() {
     fi
     [ -n "${weston_pid:-}" ] && kill "$weston_pid" 2>/dev/null && wait "$weston_pid" 2>/dev/null || true
     [ -n "${runtime:-}" ] && rm -rf "$runtime"
-    true
+    rm -rf "$E2E_USER_DIR"
 }
 trap stop_weston EXIT
-
-as_user() { setpriv --reuid="$E2E_UID" --regid="$E2E_UID" --clear-groups "$@"; }
 
 runtime=$(mktemp -d /tmp/zelvaro-weston.XXXXXX)
 chown "$E2E_UID:$E2E_UID" "$runtime" && chmod 700 "$runtime"
 # Screenshots are written to the current folder, by weston's user.
-shots=$e2e_artifacts/shots
-mkdir -p "$shots" "$XDG_CONFIG_HOME/Zelvaro"
-chown "$E2E_UID:$E2E_UID" "$shots" "$XDG_CONFIG_HOME" "$XDG_CONFIG_HOME/Zelvaro"
+shots=$runtime/shots
+mkdir -p "$shots"
+chown "$E2E_UID:$E2E_UID" "$shots"
 # No animations: every screenshot shows a settled screen.
 printf '[core]\nidle-time=0\n[shell]\nbackground-color=0xff%s\npanel-position=none\n%s\n' \
     "${E2E_ROOT_COLOUR#\#}" 'animation=none
 startup-animation=none
 close-animation=none
-focus-animation=none' >"$e2e_artifacts/weston.ini"
-chmod 644 "$e2e_artifacts/weston.ini"
+focus-animation=none' >"$runtime/weston.ini"
+chmod 644 "$runtime/weston.ini"
 # --debug lets weston-screenshooter read the screen.
 env -i PATH="$PATH" HOME="$runtime" XDG_RUNTIME_DIR="$runtime" \
     setpriv --reuid="$E2E_UID" --regid="$E2E_UID" --clear-groups \
     weston --backend=headless-backend.so --use-pixman --width="$E2E_WIDTH" \
-    --height="$E2E_HEIGHT" --socket=wayland-zelvaro --config="$e2e_artifacts/weston.ini" --debug \
+    --height="$E2E_HEIGHT" --socket=wayland-zelvaro --config="$runtime/weston.ini" --debug \
     >"$e2e_artifacts/weston.log" 2>&1 &
 weston_pid=$!
 export XDG_RUNTIME_DIR=$runtime WAYLAND_DISPLAY=wayland-zelvaro
@@ -68,8 +67,7 @@ printf '%s\n' "$stored" >"$E2E_SETTINGS_FILE"
 start_refused() { # log file
     : >"$1" # emptied now: the child opens it only once it runs
     # setpriv and env replace themselves with the program: E2E_PID is the program.
-    setpriv --reuid="$E2E_UID" --regid="$E2E_UID" --clear-groups env HOME="$runtime" \
-        "$ZELVARO_BIN" >"$1" 2>&1 &
+    "${E2E_AS_USER[@]}" env HOME="$runtime" "$ZELVARO_BIN" >"$1" 2>&1 &
     E2E_PID=$!
 }
 start_refused "$e2e_artifacts/program.log"

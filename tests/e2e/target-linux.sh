@@ -42,13 +42,14 @@ target_windows() { xdotool search "$@" --pid "$E2E_PID" 2>/dev/null || true; }
 target_end() { :; }
 
 # The shell hands addresses to this recorder, first in PATH as xdg-open.
-target_record_shell() {
-    mkdir -p "$e2e_artifacts/bin"
-    printf '#!/bin/sh\nprintf "%%s\\n" "$*" >> "%s"\n' "$1" >"$e2e_artifacts/bin/xdg-open"
-    chmod +x "$e2e_artifacts/bin/xdg-open"
+record_shell_in() { # record-file folder
+    mkdir -p "$2"
+    printf '#!/bin/sh\nprintf "%%s\\n" "$*" >> "%s"\n' "$1" >"$2/xdg-open"
+    chmod 755 "$2/xdg-open"
     : >"$1"
-    export PATH="$e2e_artifacts/bin:$PATH"
+    export PATH="$2:$PATH"
 }
+target_record_shell() { record_shell_in "$1" "$e2e_artifacts/bin"; }
 
 # The X window is the client area; a window manager draws its frame outside it.
 target_client_origin() {

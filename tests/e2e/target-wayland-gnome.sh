@@ -10,7 +10,8 @@
 # beneath read from its log: as on sway.
 source "$(dirname "${BASH_SOURCE[0]}")/target-wayland-sway.sh"
 E2E_TARGET=wayland-gnome
-E2E_GNOME_SCREENSHOT=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)/wayland/gnome-screenshot.py
+cp "$(dirname "${BASH_SOURCE[0]}")/wayland/gnome-screenshot.py" "$E2E_USER_DIR/bin/"
+E2E_GNOME_SCREENSHOT=$E2E_USER_DIR/bin/gnome-screenshot.py
 E2E_PID=''
 
 # Screen reads take about a second here (see frame.sh).
@@ -24,8 +25,6 @@ screen_grab() { # x y width height file
     as_user "$E2E_GNOME_SCREENSHOT" "$1" "$2" "$3" "$4" "$shot" && tool convert "$shot" -alpha off "$5"
 }
 
-as_user() { setpriv --reuid="$E2E_UID" --regid="$E2E_UID" --clear-groups "$@"; }
-
 # Runs JavaScript in the shell and prints its result (a JSON text).
 shell_eval() {
     local reply
@@ -38,6 +37,7 @@ shell_eval() {
 
 start_display() {
     E2E_RUNTIME=$(mktemp -d /tmp/zelvaro-gnome.XXXXXX)
+    x11_socket_folder
     chmod 700 "$E2E_RUNTIME"
     mkdir -p "$XDG_CONFIG_HOME" "$E2E_RUNTIME/home" "$E2E_RUNTIME/shots"
     cat >"$E2E_RUNTIME/system-bus.conf" <<XML
@@ -82,7 +82,8 @@ SH
         export DBUS_SESSION_BUS_ADDRESS
         [ "$(shell_eval 'Main.layoutManager._startingUp' 2>/dev/null)" = false ]
     }
-    wait_for 60 shell_ready || { log "GNOME Shell did not start (see gnome-shell.log)"; return 1; }
+    # Its start takes 5 s on a quiet machine and over a minute on a loaded one.
+    wait_for 120 shell_ready || { log "GNOME Shell did not start (see gnome-shell.log)"; return 1; }
     # The overview the shell opens at start, and its notices, would cover the screen.
     shell_eval 'Main.overview.hide(); Main.messageTray.getSources().forEach(s => s.destroy());
         Main.messageTray.bannerBlocked = true; "hidden"' >/dev/null
@@ -93,7 +94,7 @@ SH
     export DISPLAY XAUTHORITY
     [ -n "$DISPLAY" ] || { log "the shell started no XWayland"; return 1; }
 
-    as_user "$E2E_WAYLAND_TOOLS/wl-backdrop" "$E2E_BACKDROP_RGB" fullscreen >"$e2e_artifacts/backdrop.log" 2>&1 &
+    "${E2E_AS_USER[@]}" "$E2E_BACKDROP" "$E2E_BACKDROP_RGB" fullscreen >"$e2e_artifacts/backdrop.log" 2>&1 &
     E2E_BACKDROP_PID=$!
     check "the window beneath shows the desktop colour" \
         wait_pixel $((E2E_WIDTH / 2)) $((E2E_HEIGHT / 2)) 10 "$E2E_DESKTOP"

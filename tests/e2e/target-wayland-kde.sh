@@ -1,8 +1,10 @@
-# The native program on KDE Plasma's compositor, KWin, headless (its virtual backend), where it
-# draws its frame as a layer-shell surface over a native Wayland window of the desktop's colour
-# that logs what reaches it. As on sway, the scenarios' X tools are stood in for by functions:
-# xdotool through kwin-input (KWin's fake-input protocol), screen reads through KWin's screenshot
-# D-Bus interface.
+# The native program on KDE Plasma's compositor, KWin, headless, where it draws its frame as a
+# layer-shell surface over a native Wayland window of the desktop's colour that logs what reaches
+# it. As on sway, the scenarios' X tools are stood in for by functions: xdotool through kwin-input
+# (KWin's fake-input protocol), screen reads through KWin's screenshot D-Bus interface.
+# That interface comes with OpenGL compositing only, which KWin 6's virtual backend has only on a
+# GPU's render node: without one KWin paints with QPainter, lends no screenshots, and is run
+# instead as the only window of a headless sway, whose screen grim reads.
 # shellcheck shell=bash
 
 : "${E2E_KDE_TOOLS:?folder of kwin-input}"
@@ -11,61 +13,109 @@
 # beneath read from its log: as on sway.
 source "$(dirname "${BASH_SOURCE[0]}")/target-wayland-sway.sh"
 E2E_TARGET=wayland-kde
-E2E_KWIN_SCREENSHOT=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)/wayland/kwin-screenshot.py
+cp "$(dirname "${BASH_SOURCE[0]}")/wayland/kwin-screenshot.py" "$E2E_KDE_TOOLS/kwin-input" \
+    "$E2E_USER_DIR/bin/"
+E2E_KWIN_SCREENSHOT=$E2E_USER_DIR/bin/kwin-screenshot.py
 E2E_PID=
 
-# Screen reads take about a second here (see frame.sh).
+# KWin's screen reads take about a second (see frame.sh): so the watches see a fade's glow and its
+# end, not its shades, and time the donation picture's swaps to a read or so. Through sway's, they
+# are as on sway.
 E2E_SLOW_SCREEN=1
-# So the watches see a fade's glow and its end, not its shades, and time the donation picture's
-# swaps to a read or so.
 E2E_FADE_SHADES=0 E2E_READ_SLACK_MS=1500
-screen_grab() { as_user "$E2E_KWIN_SCREENSHOT" "$1" "$2" "$3" "$4" - >"$5"; } # x y width height file
+E2E_KWIN_HOST= E2E_KWIN_ENV=()
+screen_grab() { # x y width height file
+    if [ -n "$E2E_KWIN_HOST" ]; then
+        WAYLAND_DISPLAY=$E2E_KWIN_HOST tool grim -g "$1,$2 $3x$4" -t ppm "$5"
+    else
+        as_user "$E2E_KWIN_SCREENSHOT" "$1" "$2" "$3" "$4" - >"$5"
+    fi
+}
 
-as_user() { setpriv --reuid="$E2E_UID" --regid="$E2E_UID" --clear-groups "$@"; }
-
-start_display() {
-    E2E_RUNTIME=$(mktemp -d /tmp/zelvaro-kde.XXXXXX)
-    chmod 700 "$E2E_RUNTIME"
-    mkdir -p "$XDG_CONFIG_HOME" "$E2E_RUNTIME/home"
-    # KWin's binary carries a file capability that an unprivileged user may not take on: a copy
-    # without it starts.
-    cp /usr/bin/kwin_wayland "$E2E_RUNTIME/kwin_wayland"
-    chown -R "$E2E_UID:$E2E_UID" "$E2E_RUNTIME" "$XDG_CONFIG_HOME" "$e2e_artifacts"
-    # A session of its own, so that the bus, KWin and XWayland all end with it.
-    setsid env -i PATH="$PATH" HOME="$E2E_RUNTIME/home" XDG_RUNTIME_DIR="$E2E_RUNTIME" \
+# KWin in a session of its own, so that the bus, KWin and XWayland all end with it; its backend's
+# options follow. Returns once KWin answers on the bus.
+start_kwin() { # options...
+    setsid env -i PATH="$PATH" HOME="$E2E_RUNTIME/home" XDG_RUNTIME_DIR="$E2E_RUNTIME" "${E2E_KWIN_ENV[@]}" \
         KWIN_WAYLAND_NO_PERMISSION_CHECKS=1 KWIN_SCREENSHOT_NO_PERMISSION_CHECKS=1 \
         QT_QPA_PLATFORM=offscreen QT_LOGGING_RULES=kwin_scripting.debug=true \
         setpriv --reuid="$E2E_UID" --regid="$E2E_UID" --clear-groups \
         dbus-run-session -- sh -c 'echo "$DBUS_SESSION_BUS_ADDRESS" >"$XDG_RUNTIME_DIR/bus" &&
-            exec "$XDG_RUNTIME_DIR/kwin_wayland" --virtual --xwayland --socket wayland-zelvaro \
-                --width '"$E2E_WIDTH"' --height '"$E2E_HEIGHT" >"$e2e_artifacts/kwin.log" 2>&1 &
+            exec "$XDG_RUNTIME_DIR/kwin_wayland" "$@" --xwayland --socket wayland-zelvaro \
+                --width '"$E2E_WIDTH"' --height '"$E2E_HEIGHT" sh "$@" >>"$e2e_artifacts/kwin.log" 2>&1 &
     E2E_KWIN_PID=$!
-    export XDG_RUNTIME_DIR=$E2E_RUNTIME WAYLAND_DISPLAY=wayland-zelvaro HOME=$E2E_RUNTIME/home
-    unset DISPLAY XDG_SESSION_TYPE XDG_CURRENT_DESKTOP
-    kwin_ready() {
+    kwin_answers() {
         [ -s "$E2E_RUNTIME/bus" ] && [ -S "$E2E_RUNTIME/wayland-zelvaro" ] || return 1
         DBUS_SESSION_BUS_ADDRESS=$(cat "$E2E_RUNTIME/bus")
         export DBUS_SESSION_BUS_ADDRESS
-        # Not yet, until KWin answers with a screenshot.
-        as_user "$E2E_KWIN_SCREENSHOT" 0 0 1 1 - >/dev/null 2>>"$e2e_artifacts/screenshot.log" || return 1
+        kwin_compositing=$(as_user dbus-send --session --print-reply --dest=org.kde.KWin /KWin \
+            org.kde.KWin.supportInformation 2>/dev/null | sed -n 's/^Compositing Type: //p')
+        [ -n "$kwin_compositing" ]
     }
-    wait_for 30 kwin_ready || { log "KWin did not start or lends no screenshots (see kwin.log)"; return 1; }
-
-    as_user "$E2E_WAYLAND_TOOLS/wl-backdrop" "$E2E_BACKDROP_RGB" fullscreen >"$e2e_artifacts/backdrop.log" 2>&1 &
-    E2E_BACKDROP_PID=$!
-    check "the window beneath shows the desktop colour" \
-        wait_pixel $((E2E_WIDTH / 2)) $((E2E_HEIGHT / 2)) 10 "$E2E_DESKTOP"
-    xdotool mousemove 0 0
-    log "compositor: KWin $(dpkg-query -W -f='${Version}' kwin-wayland), virtual backend"
+    wait_for 30 kwin_answers || { log "KWin did not start or does not composite (see kwin.log)"; return 1; }
 }
 
-stop_display() {
-    [ -n "${E2E_BACKDROP_PID:-}" ] && kill "$E2E_BACKDROP_PID" 2>/dev/null
+stop_kwin() {
     if [ -n "${E2E_KWIN_PID:-}" ]; then
         kill -- -"$E2E_KWIN_PID" 2>/dev/null || true
         wait "$E2E_KWIN_PID" 2>/dev/null || true
     fi
+    rm -f "$E2E_RUNTIME/bus"
+}
+
+start_display() {
+    E2E_RUNTIME=$(private_runtime kde)
+    x11_socket_folder
+    mkdir -p "$XDG_CONFIG_HOME" "$E2E_RUNTIME/home"
+    # KWin's binary carries a file capability that an unprivileged user may not take on: a copy
+    # without it starts.
+    cp /usr/bin/kwin_wayland "$E2E_RUNTIME/kwin_wayland"
+    : >"$e2e_artifacts/kwin.log"
+    chown -R "$E2E_UID:$E2E_UID" "$E2E_RUNTIME" "$XDG_CONFIG_HOME" "$e2e_artifacts"
+    export XDG_RUNTIME_DIR=$E2E_RUNTIME WAYLAND_DISPLAY=wayland-zelvaro HOME=$E2E_RUNTIME/home
+    unset DISPLAY XDG_SESSION_TYPE XDG_CURRENT_DESKTOP
+    # No decoration plugin is installed: KWin 5 offers server-side decorations all the same and
+    # draws none, KWin 6 offers none, and Qt would draw a title bar of its own inside the window,
+    # where no Plasma session has one. Either way the client area is the window's.
+    export QT_WAYLAND_DISABLE_WINDOWDECORATION=1
+    start_kwin --virtual || return
+    local backend=virtual
+    if [ "$kwin_compositing" = QPainter ]; then
+        stop_kwin
+        E2E_HOST_RUNTIME=$(private_runtime host)
+        cat >"$E2E_HOST_RUNTIME/host-sway.conf" <<EOF
+output HEADLESS-1 mode ${E2E_WIDTH}x${E2E_HEIGHT} position 0 0
+default_border none
+xwayland disable
+EOF
+        start_sway "$E2E_HOST_RUNTIME" host-sway E2E_HOST_PID || return
+        # KWin shows its cursor through sway's pointer, which a headless sway has not: once a
+        # program sets a cursor picture of its own, KWin paints no more frames.
+        E2E_KWIN_ENV=(KWIN_FORCE_SW_CURSOR=1)
+        start_kwin --wayland-display "$sway_display" || return
+        E2E_KWIN_HOST=$sway_display backend="a window of a headless sway"
+        unset E2E_SLOW_SCREEN
+        E2E_FADE_SHADES=2 E2E_FADE_COARSE=1 E2E_READ_SLACK_MS=1000
+    else
+        # Not yet, until KWin answers with a screenshot.
+        kwin_lends() { as_user "$E2E_KWIN_SCREENSHOT" 0 0 1 1 - >/dev/null 2>>"$e2e_artifacts/screenshot.log"; }
+        wait_for 30 kwin_lends || { log "KWin composites with $kwin_compositing but lends no screenshots"; return 1; }
+    fi
+
+    "${E2E_AS_USER[@]}" "$E2E_BACKDROP" "$E2E_BACKDROP_RGB" fullscreen >"$e2e_artifacts/backdrop.log" 2>&1 &
+    E2E_BACKDROP_PID=$!
+    check "the window beneath shows the desktop colour" \
+        wait_pixel $((E2E_WIDTH / 2)) $((E2E_HEIGHT / 2)) 10 "$E2E_DESKTOP"
+    start_fed input "${E2E_AS_USER[@]}" "$E2E_USER_DIR/bin/kwin-input" - || return
+    xdotool mousemove 0 0
+    log "compositor: KWin $(dpkg-query -W -f='${Version}' kwin-wayland), $backend, $kwin_compositing"
+}
+
+stop_display() {
+    stop_beneath
+    stop_kwin
+    [ -n "${E2E_HOST_PID:-}" ] && kill "$E2E_HOST_PID" 2>/dev/null && wait "$E2E_HOST_PID" 2>/dev/null
     [ -n "${E2E_RUNTIME:-}" ] && rm -rf "$E2E_RUNTIME"
+    [ -n "${E2E_HOST_RUNTIME:-}" ] && rm -rf "$E2E_HOST_RUNTIME"
     true
 }
 
@@ -85,7 +135,10 @@ xdotool() {
             E2E_POINTER_X=${args[i + 1]} E2E_POINTER_Y=${args[i + 2]}
         fi
     done
-    as_user "$E2E_KDE_TOOLS/kwin-input" "$@"
+    # One device throughout: KWin 6 drops a release from a device that did not press.
+    feed 30 "$@" || return
+    # The cursor is in screen reads: as on sway.
+    [[ " $* " != *" mousedown "* ]] || rest_held_pointer
 }
 
 # Every window as "zelvaro-window ID X Y|CAPTION", its corner (KWin draws no frames here: the
@@ -94,8 +147,9 @@ xdotool() {
 kwin_windows() {
     local script=$E2E_RUNTIME/windows.js marker
     marker="list-$(now_ms)"
+    # KWin 6 renamed clientList.
     cat >"$script" <<JS
-for (const w of workspace.clientList())
+for (const w of workspace.windowList ? workspace.windowList() : workspace.clientList())
     print("$marker zelvaro-window " + w.internalId + " " + w.frameGeometry.x + " "
           + w.frameGeometry.y + "|" + w.caption);
 print("$marker end");
@@ -104,8 +158,11 @@ JS
     local id
     id=$(as_user dbus-send --session --print-reply --dest=org.kde.KWin /Scripting \
         org.kde.kwin.Scripting.loadScript "string:$script" "string:$marker" | awk '/int32/ { print $2 }')
-    as_user dbus-send --session --print-reply --dest=org.kde.KWin "/$id" org.kde.kwin.Script.run \
-        >/dev/null
+    # KWin 6 serves the script under /Scripting, KWin 5 at its number.
+    as_user dbus-send --session --print-reply --dest=org.kde.KWin "/Scripting/Script$id" \
+        org.kde.kwin.Script.run >/dev/null 2>&1 ||
+        as_user dbus-send --session --print-reply --dest=org.kde.KWin "/$id" org.kde.kwin.Script.run \
+            >/dev/null
     listed() { grep -q "$marker end" "$e2e_artifacts/kwin.log"; }
     wait_for 5 listed || log "KWin did not list its windows"
     as_user dbus-send --session --dest=org.kde.KWin /Scripting \

@@ -11,7 +11,9 @@
 # The settings file and the shell's recorder as on X11; what differs follows.
 source "$(dirname "${BASH_SOURCE[0]}")/target-linux.sh"
 E2E_TARGET=wayland-sway
-E2E_UID=65534
+user_side "$ZELVARO_BIN" "$E2E_WAYLAND_TOOLS/wl-backdrop"
+ZELVARO_BIN=$E2E_USER_DIR/bin/$(basename "$ZELVARO_BIN")
+E2E_BACKDROP=$E2E_USER_DIR/bin/wl-backdrop
 # The desktop's colour, without the '#', for the window under the frame.
 E2E_BACKDROP_RGB=${E2E_ROOT_COLOUR#\#}
 # What the scenario's compositor gets on top of its usual environment and configuration.
@@ -26,17 +28,17 @@ private_runtime() { # name
     echo "$folder"
 }
 
-# A headless sway as the unprivileged user, configured by $e2e_artifacts/NAME.conf, logging to
-# NAME.log; its process id goes into the variable named, and once it is ready its Wayland socket
+# A headless sway as the unprivileged user, configured by NAME.conf in its runtime folder, logging
+# to NAME.log; its process id goes into the variable named, and once it is ready its Wayland socket
 # into sway_display and its IPC socket into sway_ipc.
 start_sway() { # runtime-folder name pid-variable [VAR=VALUE...]
     local runtime=$1 name=$2 pid_variable=$3 lock
     shift 3
-    chmod 644 "$e2e_artifacts/$name.conf"
+    chmod 644 "$runtime/$name.conf"
     env -i PATH="$PATH" HOME="$runtime" XDG_RUNTIME_DIR="$runtime" \
         WLR_BACKENDS=headless WLR_LIBINPUT_NO_DEVICES=1 WLR_RENDERER=pixman "$@" \
         setpriv --reuid="$E2E_UID" --regid="$E2E_UID" --clear-groups \
-        sway -c "$e2e_artifacts/$name.conf" >"$e2e_artifacts/$name.log" 2>&1 &
+        sway -c "$runtime/$name.conf" >"$e2e_artifacts/$name.log" 2>&1 &
     printf -v "$pid_variable" %s $!
     sway_ready() { compgen -G "$runtime/sway-ipc.*.sock" >/dev/null && compgen -G "$runtime/wayland-*.lock" >/dev/null; }
     wait_for 15 sway_ready || { log "$name did not start (see $name.log)"; return 1; }
@@ -47,9 +49,7 @@ start_sway() { # runtime-folder name pid-variable [VAR=VALUE...]
 
 start_display() {
     E2E_RUNTIME=$(private_runtime sway)
-    mkdir -p "$XDG_CONFIG_HOME"
-    chown "$E2E_UID:$E2E_UID" "$XDG_CONFIG_HOME"
-    cat >"$e2e_artifacts/sway.conf" <<EOF
+    cat >"$E2E_RUNTIME/sway.conf" <<EOF
 output HEADLESS-1 mode ${E2E_WIDTH}x${E2E_HEIGHT} position 0 0
 default_border none
 xwayland disable
@@ -58,42 +58,65 @@ focus_follows_mouse no
 seat * hide_cursor 100
 ${E2E_SWAY_CONFIG:-}
 EOF
-    start_sway "$E2E_RUNTIME" sway E2E_SWAY_PID "${E2E_SWAY_ENVIRONMENT[@]}" || return
+    start_sway "$E2E_RUNTIME" sway E2E_COMPOSITOR_PID "${E2E_SWAY_ENVIRONMENT[@]}" || return
     export XDG_RUNTIME_DIR=$E2E_RUNTIME WAYLAND_DISPLAY SWAYSOCK=$sway_ipc
     WAYLAND_DISPLAY=$(basename "$sway_display")
     unset DISPLAY XDG_SESSION_TYPE XDG_CURRENT_DESKTOP
     output_ready() { swaymsg -t get_outputs -r | jq -e ".[0].rect.width == $E2E_WIDTH" >/dev/null; }
     wait_for 10 output_ready || { log "sway's output is not ${E2E_WIDTH}x${E2E_HEIGHT}"; return 1; }
+    start_beneath || return
+    log "compositor: sway, headless, $WAYLAND_DISPLAY"
+}
 
-    setpriv --reuid="$E2E_UID" --regid="$E2E_UID" --clear-groups \
-        "$E2E_WAYLAND_TOOLS/wl-backdrop" "$E2E_BACKDROP_RGB" >"$e2e_artifacts/backdrop.log" 2>&1 &
+# The window beneath, then the virtual pointer, on the compositor started; extra arguments go to
+# wl-backdrop.
+start_beneath() {
+    "${E2E_AS_USER[@]}" "$E2E_BACKDROP" "$E2E_BACKDROP_RGB" "$@" >"$e2e_artifacts/backdrop.log" 2>&1 &
     E2E_BACKDROP_PID=$!
     check "the window beneath shows the desktop colour" \
         wait_pixel $((E2E_WIDTH / 2)) $((E2E_HEIGHT / 2)) 10 "$E2E_DESKTOP"
 
-    rm -f "$E2E_RUNTIME/pointer.in" "$E2E_RUNTIME/pointer.out"
-    mkfifo "$E2E_RUNTIME/pointer.in" "$E2E_RUNTIME/pointer.out"
-    "$E2E_WAYLAND_TOOLS/wl-pointer" "$E2E_WIDTH" "$E2E_HEIGHT" <"$E2E_RUNTIME/pointer.in" \
-        >"$E2E_RUNTIME/pointer.out" 2>>"$e2e_artifacts/pointer.log" &
-    E2E_POINTER_PID=$!
-    exec 7>"$E2E_RUNTIME/pointer.in" 8<"$E2E_RUNTIME/pointer.out"
-    local reply
-    read -r -t 10 reply <&8 && [ "$reply" = ready ] || { log "wl-pointer did not start"; return 1; }
+    start_fed pointer "$E2E_WAYLAND_TOOLS/wl-pointer" "$E2E_WIDTH" "$E2E_HEIGHT" || return
     # sway gives the seat its pointer on the device's first motion: before any program starts.
     pointer move 0 0 || return 1
-    log "compositor: sway, headless, $WAYLAND_DISPLAY"
+}
+
+# The input device of the whole run: a tool fed commands a line each through descriptor 7, which
+# answers "ready" once, then "ok" for each once the compositor has handled it, through 8.
+start_fed() { # name command...
+    local name=$1 reply
+    shift
+    rm -f "$E2E_RUNTIME/$name.in" "$E2E_RUNTIME/$name.out"
+    mkfifo "$E2E_RUNTIME/$name.in" "$E2E_RUNTIME/$name.out"
+    "$@" <"$E2E_RUNTIME/$name.in" >"$E2E_RUNTIME/$name.out" 2>>"$e2e_artifacts/$name.log" &
+    E2E_POINTER_PID=$! E2E_FED=$name
+    exec 7>"$E2E_RUNTIME/$name.in" 8<"$E2E_RUNTIME/$name.out"
+    read -r -t 10 reply <&8 && [ "$reply" = ready ] || { log "$name did not start (see $name.log)"; return 1; }
+}
+feed() { # seconds command...: one command, answered within that time
+    local reply
+    printf '%s\n' "${*:2}" >&7
+    read -r -t "$1" reply <&8 && [ "$reply" = ok ] || { log "$E2E_FED: ${*:2} -> ${reply:-no answer}"; return 1; }
 }
 
 stop_display() {
-    { exec 6>&- 7>&- 8<&-; } 2>/dev/null || true
+    stop_beneath
     local pid
-    for pid in "${E2E_KEYBOARD_PID:-}" "${E2E_POINTER_PID:-}" "${E2E_BACKDROP_PID:-}" \
-        "${E2E_SWAY_PID:-}" "${E2E_HOST_PID:-}"; do
+    for pid in "${E2E_COMPOSITOR_PID:-}" "${E2E_HOST_PID:-}"; do
         [ -n "$pid" ] && kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null || true
     done
     [ -n "${E2E_RUNTIME:-}" ] && rm -rf "$E2E_RUNTIME"
     [ -n "${E2E_HOST_RUNTIME:-}" ] && rm -rf "$E2E_HOST_RUNTIME"
-    true
+    rm -rf "$E2E_USER_DIR"
+}
+
+# The input devices and the window beneath.
+stop_beneath() {
+    { exec 6>&- 7>&- 8<&-; } 2>/dev/null || true
+    local pid
+    for pid in "${E2E_KEYBOARD_PID:-}" "${E2E_POINTER_PID:-}" "${E2E_BACKDROP_PID:-}"; do
+        [ -n "$pid" ] && kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null || true
+    done
 }
 
 # Several screens. sway 1.7 cannot switch a headless output off (wlroots 0.15 refuses: "Unsupported
@@ -105,7 +128,7 @@ stop_display() {
 E2E_REPLUG_RENAMES=1
 start_dummy_display() {
     E2E_HOST_RUNTIME=$(private_runtime host)
-    cat >"$e2e_artifacts/host-sway.conf" <<EOF
+    cat >"$E2E_HOST_RUNTIME/host-sway.conf" <<EOF
 output HEADLESS-1 mode 1920x1080 position 0 0
 xwayland disable
 for_window [app_id="wlroots"] floating enable
@@ -115,14 +138,19 @@ EOF
     E2E_SWAY_ENVIRONMENT=(WAYLAND_DISPLAY="$sway_display" WLR_BACKENDS=wayland,headless WLR_WL_OUTPUTS=0)
     E2E_SWAY_CONFIG="output * bg $E2E_ROOT_COLOUR solid_color"
     start_display || return
-    # Each wtype call unplugs its keyboard as it ends, and Qt closes its menus when the seat has no
-    # keyboard left: an idle keyboard stays plugged in, so that keys can walk into a submenu.
+    keyboard_plugged() { swaymsg -t get_inputs -r | jq -e 'any(.[]; .type == "keyboard")' >/dev/null; }
+    plug_idle_keyboard keyboard_plugged
+}
+
+# Each wtype call unplugs its keyboard as it ends, and Qt closes its menus when the seat has no
+# keyboard left: an idle keyboard stays plugged in, as a desktop's does, so that keys can walk into
+# a submenu. The command given tells when it has come.
+plug_idle_keyboard() { # command
     mkfifo "$E2E_RUNTIME/keyboard.in"
     wtype - <"$E2E_RUNTIME/keyboard.in" 2>>"$e2e_artifacts/keyboard.log" &
     E2E_KEYBOARD_PID=$!
     exec 6>"$E2E_RUNTIME/keyboard.in"
-    keyboard_plugged() { swaymsg -t get_inputs -r | jq -e 'any(.[]; .type == "keyboard")' >/dev/null; }
-    wait_for 10 keyboard_plugged || { log "the idle keyboard did not come"; return 1; }
+    wait_for 10 "$@" || { log "the idle keyboard did not come"; return 1; }
 }
 
 # While the program is stopped: the second screen's stored margins, and its place among the
@@ -173,14 +201,17 @@ unplug_second() {
 # One pointer command, answered once sway has handled it; moves are counted over the whole desktop.
 E2E_POINTER_X=0 E2E_POINTER_Y=0
 pointer() {
-    local reply
     if [ "$1" = move ]; then
-        printf 'move %s %s %s %s\n' "$2" "$3" "$E2E_WIDTH" "$E2E_HEIGHT" >&7
+        feed 5 move "$2" "$3" "$E2E_WIDTH" "$E2E_HEIGHT"
     else
-        printf '%s\n' "$*" >&7
+        feed 5 "$@"
     fi
-    read -r -t 5 reply <&8 && [ "$reply" = ok ] || { log "wl-pointer: $* -> ${reply:-no answer}"; return 1; }
 }
+
+# sway draws its cursor while a button is held, and screen reads show it: held, the pointer rests
+# in the screen's far corner. The window pressed keeps the pointer until the release, as it would
+# under the pointer.
+rest_held_pointer() { xdotool mousemove $((E2E_WIDTH - 1)) $((E2E_HEIGHT - 1)); }
 
 # The xdotool commands the scenarios use: key, mousemove, click, mousedown, mouseup, chained as
 # xdotool chains them, and search [--onlyvisible] --name.
@@ -204,22 +235,13 @@ xdotool() {
             ;;
         click | mousedown | mouseup)
             pointer "${1#mouse}" "$2" || return 1
-            # sway draws its cursor while a button is held, and screen reads show it: held, the
-            # pointer rests in the screen's far corner. The window pressed keeps the pointer
-            # until the release, as it would under the pointer.
-            if [ "$1" = mousedown ]; then
-                E2E_POINTER_X=$((E2E_WIDTH - 1)) E2E_POINTER_Y=$((E2E_HEIGHT - 1))
-                pointer move "$E2E_POINTER_X" "$E2E_POINTER_Y" || return 1
-            fi
+            [ "$1" != mousedown ] || rest_held_pointer || return 1
             shift 2
             ;;
         search)
-            # sway's tree holds the windows shown.
             [ "${2:-}" != --onlyvisible ] || shift
             [ "${2:-}" = --name ] || { log "xdotool stand-in: only search [--onlyvisible] --name"; return 1; }
-            swaymsg -t get_tree -r |
-                jq -r --arg name "$3" '.. | objects | select(.type? == "con" or .type? == "floating_con")
-                    | select((.name // "") | test($name)) | .id'
+            windows_named "$3"
             return
             ;;
         *)
@@ -228,6 +250,13 @@ xdotool() {
             ;;
         esac
     done
+}
+
+# The windows shown whose title matches a regular expression, one id a line: sway's tree holds them.
+windows_named() {
+    swaymsg -t get_tree -r |
+        jq -r --arg name "$1" '.. | objects | select(.type? == "con" or .type? == "floating_con")
+            | select((.name // "") | test($name)) | .id'
 }
 
 # Screen reads through grim, whose PPM is read as the X tool's.
@@ -325,8 +354,7 @@ target_start() {
     mkdir -p "$XDG_CONFIG_HOME/Zelvaro"
     chown -R "$E2E_UID:$E2E_UID" "$XDG_CONFIG_HOME"
     # setpriv and env replace themselves with the program: E2E_PID is the program.
-    setpriv --reuid="$E2E_UID" --regid="$E2E_UID" --clear-groups env HOME="$E2E_RUNTIME" \
-        "$ZELVARO_BIN" >>"$e2e_artifacts/program.log" 2>&1 &
+    "${E2E_AS_USER[@]}" env HOME="$E2E_RUNTIME" "$ZELVARO_BIN" >>"$e2e_artifacts/program.log" 2>&1 &
     E2E_PID=$!
 }
 
@@ -351,12 +379,11 @@ target_kill() {
     wait_exit "$E2E_PID" 5 || kill -KILL "$E2E_PID" 2>/dev/null || true
 }
 
-# The recorder as on X11, writable by the program's user.
-eval "linux_$(declare -f target_record_shell)"
-target_record_shell() {
-    linux_target_record_shell "$@"
-    chmod 755 "$e2e_artifacts/bin"
-    chmod 666 "$1"
+# The recorder as on X11, in the program's user's folder; the scenario reads it where it asked.
+target_record_shell() { # file
+    record_shell_in "$E2E_USER_DIR/shell.log" "$E2E_USER_DIR/bin"
+    chown "$E2E_UID:$E2E_UID" "$E2E_USER_DIR/shell.log"
+    ln -sf "$E2E_USER_DIR/shell.log" "$1"
 }
 
 # The client area of a window named by its sway id: sway draws the title bar outside it.

@@ -2,13 +2,14 @@
 // busy machine: one connection for the whole watch, one small XGetImage per sample.
 //   xpixels grab X Y W H FILE     the area as a binary PPM, written whole or not at all
 //   xpixels read FILE X Y [X Y]…  the colour of each point of a PPM, one "r,g,b" a line
-//   xpixels watch X Y W H TIMEOUT_MS [--until R,G,B] [--changes N] [--settle MS] [--save PREFIX]
+//   xpixels watch X Y W H TIMEOUT_MS [--until R,G,B [--after-other]] [--changes N] [--settle MS]
+//                 [--save PREFIX]
 //     prints "MS VALUE" for what the area shows at the start (MS 0) and at each change after,
 //     MS counted on the monotonic clock from the start; VALUE is "r,g,b" for one pixel, a hash of
-//     the pixels for a larger area. It stops once the area changes to R,G,B (one pixel), or after
-//     N changes. --settle: a change counts once the area has held it MS ms (a half-painted area
-//     does not), and is dated when it first showed. --save: each value counted is also written
-//     as PREFIX-K.ppm, K from 0.
+//     the pixels for a larger area. It stops once the area changes to R,G,B (one pixel; with
+//     --after-other, only once it has changed to another colour first), or after N changes. --settle: a change
+//     counts once the area has held it MS ms (a half-painted area does not), and is dated when it
+//     first showed. --save: each value counted is also written as PREFIX-K.ppm, K from 0.
 // Every failure says why on stderr and exits non-zero: no display, an area outside the screen, a
 // condition not met before the timeout (status 1), a bad argument or an unreadable file (2).
 #define _POSIX_C_SOURCE 200809L // clock_gettime, nanosleep
@@ -193,8 +194,14 @@ static int read_points(int count, char** arguments) {
 static int watch(int count, char** arguments) {
     if (count < 5) fail(unusable, "usage: xpixels watch X Y W H TIMEOUT_MS [options]");
     const char *until = NULL, *prefix = NULL;
+    bool after_other = false;
     long changes = 0, settle = 0, timeout = number(arguments[4], "the timeout");
     for (int i = 5; i < count; i += 2) {
+        if (strcmp(arguments[i], "--after-other") == 0) {
+            after_other = true;
+            --i; // takes no value
+            continue;
+        }
         if (i + 1 >= count) fail(unusable, "%s needs a value", arguments[i]);
         if (strcmp(arguments[i], "--until") == 0)
             until = arguments[i + 1];
@@ -211,12 +218,14 @@ static int watch(int count, char** arguments) {
     Area area = area_of(arguments, display);
     if (until != NULL && (area.width != 1 || area.height != 1))
         fail(unusable, "--until reads one pixel, not a %ldx%ld area", area.width, area.height);
+    if (after_other && until == NULL) fail(unusable, "--after-other needs --until");
     setvbuf(stdout, NULL, _IOLBF, 0);
 
     Picture now = new_picture(area), candidate = new_picture(area);
     char shown[32] = "", seen[32], candidate_value[32] = "";
     double start = now_ms(), candidate_since = 0;
     long counted = 0;
+    bool past = !after_other;
     for (;;) {
         sample(display, area, &now);
         double at = now_ms() - start;
@@ -238,7 +247,8 @@ static int watch(int count, char** arguments) {
             }
             if (!first) {
                 ++counted;
-                if (until != NULL && strcmp(shown, until) == 0) return 0;
+                if (past && until != NULL && strcmp(shown, until) == 0) return 0;
+                if (until != NULL && strcmp(shown, until) != 0) past = true;
                 if (changes > 0 && counted >= changes) return 0;
             }
         }

@@ -1,6 +1,9 @@
 // Pointer and keyboard input on KWin through its fake-input protocol, in the words of xdotool:
 //   kwin-input mousemove X Y | click BUTTON | mousedown BUTTON | mouseup BUTTON | key NAME... |
 //              sleep SECONDS
+// or, with - alone, such commands a line each from stdin, "ready" first and each answered "ok" once
+// on the compositor: one device throughout, which KWin 6 asks of a button held from one command to a
+// later one (it drops a release from another device, and releases what a device holds as it goes).
 // Buttons are xdotool's (1 left, 2 middle, 3 right); key names are the few the tests type. Every
 // command is on the compositor before the next one is sent, and pointer events are paced as a hand
 // would pace them: KWin drops a button that follows a motion within the same instant.
@@ -63,13 +66,10 @@ static void pause_for(double seconds) {
     nanosleep(&t, NULL);
 }
 
+// A new device's first button is lost unless it has moved.
+static bool moved;
+
 static int run(struct wl_display* display, int argc, char** argv) {
-    if (!fake) {
-        fprintf(stderr, "kwin-input: the compositor offers no fake input (version 4)\n");
-        return 1;
-    }
-    org_kde_kwin_fake_input_authenticate(fake, "kwin-input", "end-to-end tests");
-    bool moved = false;
     for (int i = 1; i < argc;) {
         const char* command = argv[i++];
         bool pointer = false;
@@ -83,7 +83,7 @@ static int run(struct wl_display* display, int argc, char** argv) {
                     strcmp(command, "mouseup") == 0) &&
                    left >= 1 && button_code(argv[i]) >= 0) {
             const int button = button_code(argv[i++]);
-            // A new device's first button is lost unless it has moved: a move on the spot.
+            // A move on the spot first, if there was none.
             if (!moved) {
                 org_kde_kwin_fake_input_pointer_motion(fake, 0, 0);
                 wl_display_roundtrip(display);
@@ -117,6 +117,23 @@ static int run(struct wl_display* display, int argc, char** argv) {
     return wl_display_roundtrip(display) < 0;
 }
 
+static int run_lines(struct wl_display* display) {
+    char line[1024];
+    printf("ready\n");
+    fflush(stdout);
+    while (fgets(line, sizeof line, stdin)) {
+        char* words[64] = {NULL};
+        int count = 1;
+        for (char* word = strtok(line, " \t\n"); word && count < 64; word = strtok(NULL, " \t\n"))
+            words[count++] = word;
+        const int status = run(display, count, words);
+        printf("%s\n", status ? "error" : "ok");
+        fflush(stdout);
+        if (status == 1) return 1;
+    }
+    return 0;
+}
+
 int main(int argc, char** argv) {
     struct wl_display* display = wl_display_connect(NULL);
     if (!display) {
@@ -126,7 +143,13 @@ int main(int argc, char** argv) {
     struct wl_registry* registry = wl_display_get_registry(display);
     wl_registry_add_listener(registry, &registry_listener, NULL);
     wl_display_roundtrip(display);
-    const int status = run(display, argc, argv);
+    int status = 1;
+    if (!fake) {
+        fprintf(stderr, "kwin-input: the compositor offers no fake input (version 4)\n");
+    } else {
+        org_kde_kwin_fake_input_authenticate(fake, "kwin-input", "end-to-end tests");
+        status = argc == 2 && strcmp(argv[1], "-") == 0 ? run_lines(display) : run(display, argc, argv);
+    }
     if (fake) org_kde_kwin_fake_input_destroy(fake);
     wl_registry_destroy(registry);
     wl_display_disconnect(display);
