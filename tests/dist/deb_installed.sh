@@ -4,8 +4,8 @@
 # package leaves none of its files.
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/../e2e/lib.sh"
-: "${ZELVARO_DIST:?}" "${ZELVARO_RELEASE_VERSION:?}"
-deb=$ZELVARO_DIST/zelvaro_${ZELVARO_RELEASE_VERSION}-1_amd64.deb
+: "${ZELVARO_DIST:?}" "${ZELVARO_DEB_VERSION:?}"
+deb=$ZELVARO_DIST/zelvaro_${ZELVARO_DEB_VERSION}_amd64.deb
 
 if [ "$(id -u)" != 0 ]; then
     log "skipped: installing a package needs root (the CI machine runs as root)"

@@ -4,19 +4,22 @@
 # the set-up is a 64-bit program carrying the version resource's numbers.
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/../e2e/lib.sh"
-: "${ZELVARO_DIST:?}" "${ZELVARO_RELEASE_VERSION:?}"
+: "${ZELVARO_DIST:?}" "${ZELVARO_RELEASE_VERSION:?}" "${ZELVARO_DEB_VERSION:?}"
 cd "$ZELVARO_DIST"
 v=$ZELVARO_RELEASE_VERSION
-setup=Zelvaro-$v-setup.exe zip=Zelvaro-$v-win64.zip deb=zelvaro_$v-1_amd64.deb
+setup=Zelvaro-$v-setup.exe zip=Zelvaro-$v-win64.zip deb=zelvaro_${ZELVARO_DEB_VERSION}_amd64.deb
+# Debian 12's release carries Debian 13's package beside its own, checked on its own release.
+debs=("$deb")
+[[ $ZELVARO_DEB_VERSION != *~deb12 ]] || debs+=("zelvaro_$v-1~deb13_amd64.deb")
 
 same_lines() { # description-free comparison of two line lists, the difference logged
     diff <(printf '%s\n' "$1") <(printf '%s\n' "$2") >&2
 }
 
-check "dist/ holds the three files and SHA256SUMS" \
-    same_lines "$(ls -1 | sort)" "$(printf '%s\n' SHA256SUMS "$setup" "$zip" "$deb" | sort)"
-check "SHA256SUMS names each of the three once" \
-    same_lines "$(awk '{ print $2 }' SHA256SUMS | sort)" "$(printf '%s\n' "$setup" "$zip" "$deb" | sort)"
+check "dist/ holds the set-up, the zip, ${#debs[@]} package(s) and SHA256SUMS" \
+    same_lines "$(ls -1 | sort)" "$(printf '%s\n' SHA256SUMS "$setup" "$zip" "${debs[@]}" | sort)"
+check "SHA256SUMS names each of them once" \
+    same_lines "$(awk '{ print $2 }' SHA256SUMS | sort)" "$(printf '%s\n' "$setup" "$zip" "${debs[@]}" | sort)"
 check "SHA256SUMS verifies" sha256sum --strict --quiet -c SHA256SUMS
 
 check "the zip holds zelvaro.exe, LISEZMOI.txt and LICENSE.txt, nothing else" \
@@ -27,12 +30,12 @@ check "the zip carries the MIT licence" bash -c "unzip -p '$zip' LICENSE.txt | g
 
 field() { dpkg-deb --field "$deb" "$1"; }
 check "package zelvaro" test "$(field Package)" = zelvaro
-check "version $v-1" test "$(field Version)" = "$v-1"
+check "version $ZELVARO_DEB_VERSION" test "$(field Version)" = "$ZELVARO_DEB_VERSION"
 check "architecture amd64" test "$(field Architecture)" = amd64
 check "dependencies computed from the libraries the program links" \
     bash -c "grep -q 'libc6 (>= ' <<<'$(field Depends)' && grep -q 'libqt6widgets6 (>= ' <<<'$(field Depends)'"
 check "bound to the Qt whose private headers it was built with" \
-    bash -c "grep -q 'qt6-base-abi (= ' <<<'$(field Depends)'"
+    bash -c "grep -qE 'qt6-base(-private)?-abi \(= ' <<<'$(field Depends)'"
 check "a maintainer and a description" test -n "$(field Maintainer)" -a -n "$(field Description)"
 dpkg-deb --info "$deb" >"$e2e_artifacts/info.txt"
 check "dpkg-deb --info reads it" grep -q "Package: zelvaro" "$e2e_artifacts/info.txt"
