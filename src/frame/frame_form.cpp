@@ -107,7 +107,8 @@ void frmZelvaro::Form_KeyUp(std::int16_t /*KeyCode*/, std::int16_t /*Shift*/) {
 
 void frmZelvaro::Form_MouseDown(std::int16_t Button, std::int16_t /*Shift*/, double /*X*/,
                                 double /*Y*/) {
-    // Any click on a band gives this frame the keyboard.
+    // Any click on a band gives this frame the keyboard, whichever window had it.
+    window_->takeKeyboard();
     if (owner_) owner_->clicked(*this);
     if (Button != platform::buttons::Right) return;
     frmPopup& menu = popup();

@@ -201,6 +201,9 @@ class FrameWindow {
     virtual ~FrameWindow() = default;
     // Visible and active, so that it holds the keyboard focus.
     virtual void show() = 0;
+    // The keyboard comes to this window from whichever window had it, as a click on it gives it
+    // where the window system does not do so itself.
+    virtual void takeKeyboard() = 0;
     // In twips at the density of the screen the window covers.
     virtual TwipsRect geometry() const = 0;
     // The screen the window covers from now on: its density converts pixels to twips, and where
@@ -211,7 +214,6 @@ class FrameWindow {
                               std::int32_t height) = 0;
     // Painted before this returns, so a blocking caller still shows every colour it sets.
     virtual void setBackColour(Colour colour) = 0;
-    virtual Colour backColour() const = 0;
     // The window takes ownership of the region and releases the one it had.
     virtual void setRegion(RegionHandle region) = 0;
     // Pops up a menu at the mouse pointer, the default item in bold, and waits until it closes:

@@ -384,3 +384,35 @@ window_under_pointer() {
     found=$(sed -n 's/^WINDOW=//p' <<<"$found")
     is_number "$found" "the window under the pointer" && echo "$found"
 }
+
+# Another program's window in the middle of the hole, which logs what it receives as wl-backdrop
+# does; the Wayland targets have theirs from the start.
+open_backdrop() { # x y
+    [ -z "${e2e_backdrop:-}" ] || return 0
+    xpixels window $(($1 - 100)) $(($2 - 50)) 200 100 >"$e2e_artifacts/backdrop.log" 2>&1 &
+    e2e_backdrop=$!
+    backdrop_mapped() { grep -q '^mapped' "$e2e_artifacts/backdrop.log"; }
+    wait_for 5 backdrop_mapped
+}
+
+# A click at ($1,$2) reaches the window beneath: it logs the button there.
+target_click_in_hole() {
+    local before
+    open_backdrop "$1" "$2" || return
+    before=$(grep -c '^button' "$e2e_artifacts/backdrop.log" || true)
+    clicked() { [ "$(grep -c "^button 1 $1 $2\$" "$e2e_artifacts/backdrop.log")" -gt "$before" ]; }
+    # Wine without a window manager swallows the first click after its window took the focus, its
+    # own bare window's as well: one more click is what a user would make.
+    for _ in 1 2; do
+        xdotool mousemove "$1" "$2" click 1 || return 1
+        wait_for 3 clicked "$1" "$2" && return
+    done
+    return 1
+}
+
+# The frame holds the keyboard: the window beneath last heard of it as leaving, if ever, and no
+# key reached it.
+target_keyboard_taken() {
+    [ "$(grep '^keyboard' "$e2e_artifacts/backdrop.log" | tail -n1)" != "keyboard enter" ]
+}
+no_key_beneath() { ! grep -q '^key ' "$e2e_artifacts/backdrop.log"; }

@@ -10,6 +10,9 @@
 //     --after-other, only once it has changed to another colour first), or after N changes. --settle: a change
 //     counts once the area has held it MS ms (a half-painted area does not), and is dated when it
 //     first showed. --save: each value counted is also written as PREFIX-K.ppm, K from 0.
+//   xpixels window X Y W H        another program's window there, until the display goes; it
+//     prints "mapped", "keyboard enter", "keyboard leave", "key CODE" and "button N X Y" (X Y of
+//     the screen) as it receives them
 // Every failure says why on stderr and exits non-zero: no display, an area outside the screen, a
 // condition not met before the timeout (status 1), a bad argument or an unreadable file (2).
 #define _POSIX_C_SOURCE 200809L // clock_gettime, nanosleep
@@ -263,10 +266,40 @@ static int watch(int count, char** arguments) {
     }
 }
 
+static int window(int count, char** arguments) {
+    if (count != 4) fail(unusable, "window takes X Y W H");
+    Display* display = open_display();
+    const Area area = area_of(arguments, display);
+    const Window window = XCreateSimpleWindow(
+        display, DefaultRootWindow(display), (int)area.x, (int)area.y, (unsigned)area.width,
+        (unsigned)area.height, 0, 0, WhitePixel(display, DefaultScreen(display)));
+    // Where it was asked for, under a window manager too.
+    XSizeHints hints = {.flags = USPosition | USSize};
+    XSetWMNormalHints(display, window, &hints);
+    XSelectInput(display, window,
+                 KeyPressMask | ButtonPressMask | FocusChangeMask | StructureNotifyMask);
+    XMapWindow(display, window);
+    setvbuf(stdout, NULL, _IOLBF, 0);
+    for (;;) {
+        XEvent event;
+        XNextEvent(display, &event);
+        if (event.type == MapNotify) puts("mapped");
+        // The focus itself, not the pointer's passing through a focused parent.
+        if ((event.type == FocusIn || event.type == FocusOut) &&
+            event.xfocus.detail != NotifyPointer && event.xfocus.mode == NotifyNormal)
+            puts(event.type == FocusIn ? "keyboard enter" : "keyboard leave");
+        if (event.type == KeyPress) printf("key %u\n", event.xkey.keycode);
+        if (event.type == ButtonPress)
+            printf("button %u %d %d\n", event.xbutton.button, event.xbutton.x_root,
+                   event.xbutton.y_root);
+    }
+}
+
 int main(int count, char** arguments) {
     if (count >= 2 && strcmp(arguments[1], "grab") == 0) return grab(count - 2, arguments + 2);
     if (count >= 2 && strcmp(arguments[1], "read") == 0)
         return read_points(count - 2, arguments + 2);
     if (count >= 2 && strcmp(arguments[1], "watch") == 0) return watch(count - 2, arguments + 2);
-    fail(unusable, "usage: xpixels grab|read|watch ... (see the source's first lines)");
+    if (count >= 2 && strcmp(arguments[1], "window") == 0) return window(count - 2, arguments + 2);
+    fail(unusable, "usage: xpixels grab|read|watch|window ... (see the source's first lines)");
 }

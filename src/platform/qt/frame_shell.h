@@ -25,12 +25,11 @@ class FrameSurface {
     // closes: the chosen action, or nullptr when it was dismissed. Its submenus open as popups of
     // it.
     virtual QAction* execMenu(QMenu& menu, QPoint at) = 0;
-    // This frame holds the keyboard from now on; the frame that held it leaves it.
+    // This frame holds the keyboard from now on, unless a dialog has it; the frame or the window
+    // that held it leaves it.
     virtual void takeKeyboard() = 0;
     // The frame has just received the keyboard.
     virtual void keyboardEntered() = 0;
-    // A band was pressed: the frame takes the keyboard back if another window had it.
-    virtual void bandPressed() = 0;
 };
 
 class FrameShell {

@@ -138,10 +138,18 @@ void QtFrameWindow::show() {
     QWidget::show();
     if (bands_) bands_->show();
     raise();
+    takeKeyboard();
+}
+
+void QtFrameWindow::takeKeyboard() {
+    if (shell_) {
+        if (surface_) surface_->takeKeyboard();
+        return;
+    }
+    // Asked of the window manager, and set on the X server at once: Qt asks X with the time of the
+    // last event it saw, and X ignores a request older than the last focus change, so a window the
+    // user has clicked since would keep the keyboard. The compositor of band windows follows X.
     activateWindow();
-    // Qt asks X for the focus with the time of the last event it saw, and X ignores a request
-    // older than the last focus change: a window the user has clicked since would keep the
-    // keyboard. The frame takes it as of now.
     focusOnServer(winId());
     setFocus(Qt::ActiveWindowFocusReason);
 }
@@ -339,14 +347,6 @@ void QtFrameWindow::mousePressEvent(QMouseEvent* event) {
 }
 
 void QtFrameWindow::pressed(QMouseEvent& event, QPointF position) {
-    if (surface_) surface_->bandPressed();
-    // A press on a band window takes the keyboard back to this window: asked of the window
-    // manager, and set on the X server at once, which the compositor follows as well.
-    if (bands_) {
-        activateWindow();
-        setFocus(Qt::MouseFocusReason);
-        focusOnServer(winId());
-    }
     const std::int16_t button = mouseButton(event.button());
     if (!button) return;
     const double perPixel = twipsPerPixel_;

@@ -27,12 +27,12 @@ class QtFrameWindow final : public QWidget, public platform::FrameWindow {
     ~QtFrameWindow() override;
 
     void show() override;
+    void takeKeyboard() override;
     platform::TwipsRect geometry() const override;
     void setScreen(const platform::Screen& screen) override;
     void placeTopmost(std::int32_t x, std::int32_t y, std::int32_t width,
                       std::int32_t height) override;
     void setBackColour(platform::Colour colour) override;
-    platform::Colour backColour() const override { return colour_; }
     void setRegion(platform::RegionHandle region) override;
     std::optional<platform::MenuChoice> popupMenu(std::span<const platform::MenuItem> items,
                                                   std::size_t defaultItem) override;

@@ -102,7 +102,8 @@ class ScriptedWindow final : public platform::FrameWindow {
         runtime_.colours.push_back({runtime_.now_, colour});
         record_.colours.push_back({runtime_.now_, colour});
     }
-    platform::Colour backColour() const override { return record_.colour; }
+    // Keys go where the last click went, as on a desktop that gives the keyboard on click.
+    void takeKeyboard() override { runtime_.focused_ = &record_; }
     void setRegion(platform::RegionHandle region) override {
         runtime_.takeWindowRegion(region, record_);
     }

@@ -69,7 +69,6 @@ class LayerFrame final : public qt::FrameSurface {
     QAction* execMenu(QMenu& menu, QPoint at) override;
     void takeKeyboard() override;
     void keyboardEntered() override;
-    void bandPressed() override;
 
     QWidget* frame() const { return frame_; }
     wl_surface* surface() const { return surface_; }
@@ -126,7 +125,6 @@ class LayerShell final : public QObject, public qt::FrameShell {
     std::uint32_t keyboardMode(const QWidget* frame) const;
     void giveKeyboard(QWidget* frame);
     void keyboardEntered(LayerFrame& frame);
-    void bandPressed(LayerFrame& frame);
     void forget(LayerFrame& frame);
 
     QAction* execMenu(LayerFrame& frame, QMenu& menu, QPoint at);
@@ -356,10 +354,6 @@ void LayerFrame::keyboardEntered() {
     shell_.keyboardEntered(*this);
 }
 
-void LayerFrame::bandPressed() {
-    shell_.bandPressed(*this);
-}
-
 QAction* LayerFrame::execMenu(QMenu& menu, QPoint at) {
     return shell_.execMenu(*this, menu, at);
 }
@@ -371,6 +365,8 @@ std::uint32_t LayerShell::keyboardMode(const QWidget* frame) const {
 }
 
 void LayerShell::giveKeyboard(QWidget* frame) {
+    // Every click on a band asks: a frame that holds the keyboard already asks nothing more.
+    if (frame && frame == keyboardFrame_ && frame->isActiveWindow()) return;
     keyboardFrame_ = frame;
     // The frame that had it first: two exclusive surfaces would leave the choice to the compositor.
     for (LayerFrame* f : frames_)
@@ -396,13 +392,6 @@ void LayerShell::keyboardEntered(LayerFrame& frame) {
     // window at once: there the frame keeps it exclusively, as sway 1.7 treats both modes.
     onDemandKeepsKeyboard_ = false;
     frame.setInteractivity(ZWLR_LAYER_SURFACE_V1_KEYBOARD_INTERACTIVITY_EXCLUSIVE);
-}
-
-void LayerShell::bandPressed(LayerFrame& frame) {
-    // While a dialog has the keyboard, a click on a band leaves it there.
-    QWidget* pressed = frame.frame();
-    if (keyboardWanted_ && pressed && (pressed != keyboardFrame_ || !pressed->isActiveWindow()))
-        giveKeyboard(pressed);
 }
 
 void LayerShell::setKeyboardWanted(bool wanted) {

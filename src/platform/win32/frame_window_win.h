@@ -28,7 +28,8 @@ class Win32FrameWindow final : public platform::FrameWindow {
     void placeTopmost(std::int32_t x, std::int32_t y, std::int32_t width,
                       std::int32_t height) override;
     void setBackColour(platform::Colour colour) override;
-    platform::Colour backColour() const override { return colour_; }
+    // The click that asks for it has already activated the window.
+    void takeKeyboard() override {}
     void setRegion(platform::RegionHandle region) override;
     std::optional<platform::MenuChoice> popupMenu(std::span<const platform::MenuItem> items,
                                                   std::size_t defaultItem) override;
