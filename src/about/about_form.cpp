@@ -97,6 +97,10 @@ void frmAPropos::Show() {
     if (loaded_) window_->showModal();
 }
 
+void frmAPropos::bringForward() {
+    if (loaded_) window_->bringForward();
+}
+
 void frmAPropos::Load() {
     if (loaded_) return;
     window_ = runtime_.createDialog(kLayout, *this, owner_);

@@ -57,6 +57,8 @@ class frmAPropos final : private platform::DialogEvents {
     void Load();
     void Unload();
     bool loaded() const { return loaded_; }
+    // While open: above the other windows and active again.
+    void bringForward();
 
     void Form_Initialize();
     void Form_Load();

@@ -224,8 +224,13 @@ void frmZelvaro::onSecondStart() {
     secondStart();
 }
 
+bool frmZelvaro::aboutBoxOpen() const {
+    return aPropos_ && aPropos_->loaded();
+}
+
 void frmZelvaro::secondStart() {
     if (!loaded()) return;
+    if (aboutBoxOpen()) return aPropos_->bringForward();
     window_->show();
     glowThenFade();
 }

@@ -76,8 +76,10 @@ class frmZelvaro final : private platform::WindowEvents {
     void keyboardMoved(bool here);
     ScreenFrames* owner() { return owner_; }
     // Zelvaro was started again while this frame runs: rather than a second frame, whose margins
-    // would overwrite these on exit, this one comes forward, takes the keyboard and glows.
+    // would overwrite these on exit, this one comes forward, takes the keyboard and glows. While
+    // its About box is open, the box comes forward instead and the frame stays as it is.
     void secondStart();
+    bool aboutBoxOpen() const;
 
     platform::Runtime& runtime() { return runtime_; }
     // From the first load on; after an unload the window is closed but the object stays, since

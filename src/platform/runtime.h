@@ -280,6 +280,8 @@ class DialogWindow {
     // Centred on the screen, its owner disabled until it closes. Returns when it has closed, or
     // at once on a runtime whose clock is scripted.
     virtual void showModal() = 0;
+    // Above the other windows and active, as when the user comes back to it.
+    virtual void bringForward() = 0;
     // Hands an address to the system shell with the verb "open".
     virtual void openWithShell(std::u16string_view address) = 0;
     // Destroys the native window; its events stop and a modal show returns.

@@ -259,6 +259,9 @@ void ScreenFrames::screensChanged() {
 void ScreenFrames::secondStart() {
     if (!loaded_ || !keyboard_) return;
     const Scope scope = busy();
+    // The open About box comes forward, whichever frame opened it.
+    for (const auto& frame : frames_)
+        if (frame->aboutBoxOpen()) return frame->secondStart();
     keyboard_->secondStart();
 }
 

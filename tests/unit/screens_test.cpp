@@ -287,6 +287,20 @@ TEST_F(Screens, ASizeChangeOnOneScreenRefitsOnlyItsFrame) {
     EXPECT_EQ(bands(kTelevision.identity), std::pair(20, 239));
 }
 
+TEST_F(Screens, ASecondStartWhileTheAboutBoxIsOpenBringsTheBoxForwardAndLeavesTheFrames) {
+    frames.Load();
+    runtime.runFor(3s);
+    choose(u"A", frmPopup::mnuPopupAProposDe);
+    ASSERT_TRUE(runtime.dialog.open);
+    const std::size_t colours = runtime.colours.size();
+    runtime.shown = false;
+    runtime.secondStart(runtime.now());
+    runtime.runFor(3s);
+    EXPECT_EQ(runtime.dialogBroughtForward, 1);
+    EXPECT_FALSE(runtime.shown);
+    EXPECT_EQ(runtime.colours.size(), colours);
+}
+
 TEST_F(Screens, ASecondStartLightsTheFrameWithTheKeyboardOnly) {
     frames.Load();
     toggle(u"A", 1);

@@ -204,6 +204,12 @@ void QtDialog::moveTo(int control, double leftTwips, double topTwips) {
     if (QWidget* w = widget(control)) w->move(pixels(leftTwips), pixels(topTwips));
 }
 
+void QtDialog::bringForward() {
+    if (closed_) return;
+    raise();
+    activateWindow();
+}
+
 void QtDialog::showModal() {
     if (closed_) return;
     // A compositor gives the box the keyboard only once the frame leaves it.

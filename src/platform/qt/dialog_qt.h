@@ -23,6 +23,7 @@ class QtDialog final : public QDialog, public platform::DialogWindow {
     void setPicture(int control, platform::Picture picture) override;
     void moveTo(int control, double leftTwips, double topTwips) override;
     void showModal() override;
+    void bringForward() override;
     void openWithShell(std::u16string_view address) override;
     void close() override;
 

@@ -166,6 +166,7 @@ class ScriptedDialog final : public platform::DialogWindow {
     }
     // Returns at once: the test goes on scripting input while the box is open.
     void showModal() override { ++runtime_.modalShows; }
+    void bringForward() override { ++runtime_.dialogBroughtForward; }
     void openWithShell(std::u16string_view address) override {
         runtime_.shellOpened.emplace_back(address);
     }
@@ -285,8 +286,11 @@ void ScriptedRuntime::closeRequest(Millis at) {
     post(at, [](platform::WindowEvents& e) { e.onCloseRequest(); });
 }
 
+// Not input: it reaches the frame while a dialog is open, as a message sent to a disabled window.
 void ScriptedRuntime::secondStart(Millis at) {
-    post(at, [](platform::WindowEvents& e) { e.onSecondStart(); });
+    queue_.push_back({at, nextOrder_++, [this] {
+                          if (focused_ && focused_->events) focused_->events->onSecondStart();
+                      }});
 }
 
 void ScriptedRuntime::runUntil(Millis until) {

@@ -124,6 +124,7 @@ class ScriptedRuntime final : public platform::Runtime, public platform::Regions
     DialogState dialog;
     int dialogsCreated = 0;
     int modalShows = 0;
+    int dialogBroughtForward = 0;
     int commonControlsInitialised = 0;
     std::vector<std::u16string> shellOpened;
     // Every frame window made, in order; the fields above gather what was done to all of them.

@@ -239,6 +239,11 @@ void Win32Dialog::close() {
     if (window_) DestroyWindow(window_);
 }
 
+void Win32Dialog::bringForward() {
+    // The second start that asks for it lets this process take the foreground.
+    if (window_) SetForegroundWindow(window_);
+}
+
 void Win32Dialog::showModal() {
     if (!window_) return;
     HWND dialog = window_;
