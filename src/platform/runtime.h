@@ -102,11 +102,12 @@ inline constexpr double kDefaultDpi = 96;
 constexpr double twipsPerPixelAt(double dpi) {
     return kTwipsPerInch / (dpi > 0 ? dpi : kDefaultDpi);
 }
+// 15: the density the pictures are drawn for.
+inline constexpr double kDefaultTwipsPerPixel = twipsPerPixelAt(kDefaultDpi);
 
 struct ScreenMetrics {
     double widthTwips = 0, heightTwips = 0;
-    double twipsPerPixelX = twipsPerPixelAt(kDefaultDpi),
-           twipsPerPixelY = twipsPerPixelAt(kDefaultDpi);
+    double twipsPerPixelX = kDefaultTwipsPerPixel, twipsPerPixelY = kDefaultTwipsPerPixel;
 };
 
 // One display as the system lists it.
@@ -116,8 +117,7 @@ struct Screen {
     // Pixels of the virtual desktop, whose origin is the primary screen's top-left corner.
     PixelRect bounds;
     bool primary = false;
-    double twipsPerPixelX = twipsPerPixelAt(kDefaultDpi),
-           twipsPerPixelY = twipsPerPixelAt(kDefaultDpi);
+    double twipsPerPixelX = kDefaultTwipsPerPixel, twipsPerPixelY = kDefaultTwipsPerPixel;
     friend bool operator==(const Screen&, const Screen&) = default;
 };
 
@@ -246,6 +246,10 @@ struct ControlLayout {
     std::optional<Colour> backColour{};
     std::optional<Colour> foreColour{};
 };
+
+// The font the dialogs were laid out with.
+inline constexpr std::u16string_view kDialogFontFace = u"Tahoma";
+inline constexpr double kDialogFontPoints = 8.25;
 
 struct DialogLayout {
     std::u16string_view caption;

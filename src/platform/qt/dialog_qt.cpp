@@ -27,14 +27,13 @@ using platform::Picture;
 
 namespace {
 
-// Tahoma 8.25 points, as the box was laid out with; the platform's sans font where it is missing.
+// The layouts' font; the platform's sans font where it is missing.
 QFont dialogFont() {
-    QFont font(QStringLiteral("Tahoma"));
-    font.setPointSizeF(8.25);
-    if (QFontInfo(font).family().compare(QStringLiteral("Tahoma"), Qt::CaseInsensitive) != 0) {
+    const QString face = qstring(platform::kDialogFontFace);
+    QFont font(face);
+    if (QFontInfo(font).family().compare(face, Qt::CaseInsensitive) != 0)
         font = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
-        font.setPointSizeF(8.25);
-    }
+    font.setPointSizeF(platform::kDialogFontPoints);
     return font;
 }
 
@@ -89,10 +88,11 @@ QtDialog::QtDialog(const platform::DialogLayout& layout, platform::DialogEvents&
 }
 
 QPixmap QtDialog::picture(Picture picture) const {
-    // The pictures are drawn for 96 DPI, where a pixel is 15 twips; they grow with the density.
+    // The pictures are drawn for the default density; they grow with the screen's.
+    constexpr double drawnAt = platform::kDefaultTwipsPerPixel;
     const QPixmap drawn = pixmapOf(picture);
-    if (drawn.isNull() || twipsPerPixel_ == 15) return drawn;
-    return drawn.scaled(pixels(drawn.width() * 15.0), pixels(drawn.height() * 15.0),
+    if (drawn.isNull() || twipsPerPixel_ == drawnAt) return drawn;
+    return drawn.scaled(pixels(drawn.width() * drawnAt), pixels(drawn.height() * drawnAt),
                         Qt::KeepAspectRatio, Qt::SmoothTransformation);
 }
 

@@ -72,7 +72,7 @@ class QtFrameWindow final : public QWidget, public platform::FrameWindow {
     std::unique_ptr<BandWindows> bands_;
     QRect frameRect_; // with band windows: where the frame stands, this window being a pixel
     platform::Colour colour_ = 0;
-    double twipsPerPixel_ = 15;
+    double twipsPerPixel_ = platform::kDefaultTwipsPerPixel;
     bool closed_ = false;
 };
 

@@ -2,9 +2,11 @@
 #include <QIcon>
 #include <QSocketNotifier>
 
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <functional>
 #include <memory>
 #include <sys/socket.h>
@@ -48,7 +50,8 @@ std::function<void()> onTerminate;
 // alive as long as the returned object.
 std::unique_ptr<QSocketNotifier> handleSignals() {
     if (::socketpair(AF_UNIX, SOCK_STREAM, 0, signalSocket) != 0) {
-        std::perror("zelvaro: no signal handling, a signal will end Zelvaro without saving");
+        std::fprintf(stderr, "zelvaro: signaux non gérés (%s) ; un signal arrêtera Zelvaro sans "
+                             "enregistrer les marges\n", std::strerror(errno));
         return nullptr;
     }
     auto notifier = std::make_unique<QSocketNotifier>(signalSocket[1], QSocketNotifier::Read);
@@ -124,8 +127,8 @@ int main(int argc, char** argv) {
     using zelvaro::qt::Session;
     const zelvaro::qt::SessionChoice choice = zelvaro::qt::chooseSession();
     if (choice.session == Session::NoDisplay) {
-        std::fprintf(stderr, "zelvaro: no display (neither WAYLAND_DISPLAY nor DISPLAY is set); "
-                             "start Zelvaro from a graphical session\n");
+        std::fprintf(stderr, "zelvaro: pas d'affichage (ni WAYLAND_DISPLAY ni DISPLAY) ; "
+                             "lancez Zelvaro depuis une session graphique\n");
         return 1;
     }
     // Margins are device pixels: a 20-pixel band is 20 pixels on the screen at any scaling.

@@ -28,8 +28,6 @@ class QtRuntime final : public platform::Runtime, public platform::Regions {
     QtRuntime& operator=(const QtRuntime&) = delete;
     ~QtRuntime();
 
-    // Regions created and neither destroyed nor handed to a window yet.
-    std::size_t liveRegions() const { return regions_.size(); }
     // The region a handle names, taken out of the runtime's keeping.
     QRegion takeRegion(platform::RegionHandle region);
     // Writes what was saved since the last flush, in one piece, and says on stderr if it could not.

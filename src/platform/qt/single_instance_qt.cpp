@@ -34,7 +34,7 @@ QString displayKey() {
 }
 
 void warnAlone(const char* what, const QString& path) {
-    std::fprintf(stderr, "zelvaro: %s %s (%s); a second Zelvaro would not be noticed\n", what,
+    std::fprintf(stderr, "zelvaro: %s %s (%s) ; un second Zelvaro ne serait pas remarqué\n", what,
                  qPrintable(path), std::strerror(errno));
 }
 
@@ -51,7 +51,7 @@ std::unique_ptr<SingleInstance> SingleInstance::claim() {
     const QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
     if (folder.isEmpty()) {
         errno = ENOENT;
-        warnAlone("no runtime folder for", QStringLiteral("the lock"));
+        warnAlone("pas de dossier d'exécution pour", QStringLiteral("le verrou"));
         return alone;
     }
     const QString base = folder + QStringLiteral("/zelvaro-") + displayKey();
@@ -60,7 +60,7 @@ std::unique_ptr<SingleInstance> SingleInstance::claim() {
     const int lock =
         ::open(QFile::encodeName(lockPath).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
     if (lock < 0) {
-        warnAlone("cannot open", lockPath);
+        warnAlone("impossible d'ouvrir", lockPath);
         return alone;
     }
     alone->lockFile_ = lock;
@@ -72,7 +72,7 @@ std::unique_ptr<SingleInstance> SingleInstance::claim() {
             return alone;
         }
         if (errno != EWOULDBLOCK && errno != EINTR) {
-            warnAlone("cannot lock", lockPath);
+            warnAlone("impossible de verrouiller", lockPath);
             return alone;
         }
         // Another copy holds the lock: a connection is the message, one byte back the answer.
@@ -86,7 +86,7 @@ std::unique_ptr<SingleInstance> SingleInstance::claim() {
         if (deadline.hasExpired()) break;
         QThread::msleep(kPollMs);
     }
-    std::fprintf(stderr, "zelvaro: another Zelvaro holds %s but does not answer; this one ends\n",
+    std::fprintf(stderr, "zelvaro: un autre Zelvaro tient %s mais ne répond pas ; celui-ci s'arrête\n",
                  qPrintable(lockPath));
     return nullptr;
 }
@@ -97,8 +97,8 @@ void SingleInstance::listen(const QString& socketPath) {
     server_.setSocketOptions(QLocalServer::UserAccessOption);
     if (!server_.listen(socketPath)) {
         std::fprintf(stderr,
-                     "zelvaro: cannot listen on %s (%s); a second Zelvaro will not reach "
-                     "this one\n",
+                     "zelvaro: impossible d'écouter sur %s (%s) ; un second Zelvaro ne "
+                     "joindra pas celui-ci\n",
                      qPrintable(socketPath), qPrintable(server_.errorString()));
         return;
     }

@@ -56,10 +56,7 @@ struct WindowRecord {
     std::vector<RectList> regionsSet;
     std::vector<ColourChange> colours;
     platform::Colour colour = 0;
-    double twipsPerPixel = 15;
-    // Every frame window made, in order; the fields above gather what was done to all of them.
-    std::vector<std::unique_ptr<WindowRecord>> windows;
-    const WindowRecord* windowOn(std::u16string_view screen) const; // the open one, if any
+    double twipsPerPixel = platform::kDefaultTwipsPerPixel;
     bool shown = false;
     bool closed = false;
     platform::WindowEvents* events = nullptr;
@@ -68,7 +65,7 @@ struct WindowRecord {
 class ScriptedRuntime final : public platform::Runtime, public platform::Regions {
   public:
     explicit ScriptedRuntime(std::int32_t widthPixels = 1024, std::int32_t heightPixels = 768,
-                             double twipsPerPixel = 15);
+                             double twipsPerPixel = platform::kDefaultTwipsPerPixel);
     ~ScriptedRuntime();
 
     // Input, delivered to the frame window when the clock reaches it.

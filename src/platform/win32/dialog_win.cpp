@@ -20,11 +20,6 @@ namespace {
 
 constexpr wchar_t kDialogClass[] = L"ZelvaroDialog";
 constexpr int kFirstControlId = 1000;
-// The pictures are drawn for 96 DPI, where a pixel is 15 twips; they grow with the screen's DPI.
-constexpr double kTwipsPerPixelAt96Dpi = 15;
-// Tahoma 8.25 points, as the box was laid out with.
-constexpr wchar_t kFontFace[] = L"Tahoma";
-constexpr double kFontPoints = 8.25;
 
 COLORREF toColorRef(platform::Colour colour) {
     return platform::isSystemColour(colour)
@@ -54,7 +49,8 @@ Win32Dialog::~Win32Dialog() {
 }
 
 int Win32Dialog::designPixels(int pixelsAt96Dpi) const {
-    return pixels(pixelsAt96Dpi * kTwipsPerPixelAt96Dpi);
+    // The pictures are drawn for the default density; they grow with the screen's.
+    return pixels(pixelsAt96Dpi * platform::kDefaultTwipsPerPixel);
 }
 
 int Win32Dialog::pixels(double twips) const {
@@ -90,11 +86,11 @@ bool Win32Dialog::build(const platform::DialogLayout& layout) {
     if (!window_) return false;
 
     LOGFONTW face{};
-    face.lfHeight = -static_cast<LONG>(std::lround(kFontPoints * dpi / 72));
+    face.lfHeight = -static_cast<LONG>(std::lround(platform::kDialogFontPoints * dpi / 72));
     face.lfWeight = FW_NORMAL;
     face.lfCharSet = DEFAULT_CHARSET;
     face.lfQuality = CLEARTYPE_QUALITY;
-    wcscpy_s(face.lfFaceName, kFontFace);
+    std::copy(platform::kDialogFontFace.begin(), platform::kDialogFontFace.end(), face.lfFaceName);
     font_.reset(CreateFontIndirectW(&face));
     face.lfUnderline = TRUE;
     linkFont_.reset(CreateFontIndirectW(&face));

@@ -74,7 +74,7 @@ class Win32Dialog final : public platform::DialogWindow {
     platform::DialogEvents& events_;
     HWND owner_;
     HWND window_ = nullptr;
-    double twipsPerPixel_ = 15;
+    double twipsPerPixel_ = platform::kDefaultTwipsPerPixel;
     std::map<int, Control> controls_;
     UniqueFont font_, linkFont_;
     UniqueIcon icon_;
