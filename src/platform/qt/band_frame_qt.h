@@ -1,42 +1,43 @@
 // The frame cut into one override-redirect X window per band, for compositors that hit-test an X
 // window's whole rectangle whatever its shape (GNOME's, through XWayland): with no window over the
-// hole, what lies beneath takes its clicks. A click on a band hands the keyboard to the frame's own
-// managed window, which the compositor does give the keyboard; the keys may still reach the band
-// that Qt last focused, which hands them on.
+// hole, what lies beneath takes its clicks. This window itself is a managed pixel under the top
+// band, which the compositor does give the keyboard; the keys may still reach the band that Qt
+// last focused, which hands them on.
 #pragma once
 
-#include <QColor>
-#include <QPoint>
-#include <QRegion>
-#include <QWidget>
-
-#include <functional>
 #include <memory>
 #include <vector>
 
+#include "platform/qt/frame_window_qt.h"
+
 namespace zelvaro::qt {
 
-class BandWindows {
+class BandFrameWindow final : public QtFrameWindow {
   public:
-    // keys: the window that handles the keys. pressed: a band was pressed, the event's position in
-    // screen pixels.
-    BandWindows(QWidget& keys, std::function<void(QMouseEvent&, QPoint)> pressed);
-    ~BandWindows();
+    BandFrameWindow(QtRuntime& runtime, platform::WindowEvents& events,
+                    const platform::Screen& screen);
+    ~BandFrameWindow() override;
 
-    // The bands become the rectangles of shape, placed from origin (the frame's corner).
-    void setShape(const QRegion& shape, QPoint origin);
-    // Painted and sent to the display now, as the frame's own colour changes are.
-    void setColour(const QColor& colour);
-    void show();
-    void hide();
-    void raise();
+    void show() override;
+    void takeKeyboard() override { takeX11Keyboard(); }
+    void setScreen(const platform::Screen& screen) override;
+    void placeTopmost(std::int32_t x, std::int32_t y, std::int32_t width,
+                      std::int32_t height) override;
+
+  protected:
+    void setShape(const QRegion& shape) override;
+    void paintColour() override;
+    void hideFrame() override;
+    void paintEvent(QPaintEvent* event) override;
 
   private:
     class Band;
+    // The bands as the rectangles of the shape, placed from the frame's corner.
+    void layBands();
+    void raiseBands();
+
     std::vector<std::unique_ptr<Band>> bands_;
-    QWidget& keys_;
-    std::function<void(QMouseEvent&, QPoint)> pressed_;
-    QColor colour_{Qt::black};
+    QRegion shape_;
     bool shown_ = false;
 };
 

@@ -36,11 +36,11 @@ class FrameShell {
   public:
     virtual ~FrameShell() = default;
     // Right after the frame's show, before anything is painted, on the screen's output (the
-    // compositor's choice when there is none). keyboard: the frame takes the keyboard now.
-    // taken: the compositor took the place back, its output having gone. Nothing: the frame could
-    // not be placed, and a line on stderr says why.
-    virtual std::unique_ptr<FrameSurface>
-    attachFrame(QWidget& frame, QScreen* screen, bool keyboard, std::function<void()> taken) = 0;
+    // compositor's choice when there is none), without the keyboard. taken: the compositor took
+    // the place back, its output having gone. Nothing: the frame could not be placed, and a line
+    // on stderr says why.
+    virtual std::unique_ptr<FrameSurface> attachFrame(QWidget& frame, QScreen* screen,
+                                                      std::function<void()> taken) = 0;
     // The frame that holds the keyboard keeps it (true), or leaves it to a dialog's window
     // (false).
     virtual void setKeyboardWanted(bool wanted) = 0;

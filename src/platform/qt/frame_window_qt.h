@@ -1,6 +1,7 @@
-// The frame form's native window: frameless, above every window, outside the taskbar, its shape
-// (for painting and for input) set by a mask. With a shell (Wayland) the window is translucent:
-// the shape is its input region, and the hole is painted transparent.
+// What every Linux frame window shares: a frameless top-level widget that hands the forms its
+// keys, clicks, menu and close requests, in twips of the screen it covers. Each kind of desktop has
+// a subclass of its own (shaped_frame_qt.h, band_frame_qt.h, layer_frame_qt.h), which the runtime
+// chooses once and which only places and paints the frame.
 #pragma once
 
 #include <QWidget>
@@ -10,70 +11,66 @@
 
 #include "platform/runtime.h"
 
+class QMenu;
+
 namespace zelvaro::qt {
 
-class BandWindows;
-class FrameShell;
-class FrameSurface;
 class QtRuntime;
 
-class QtFrameWindow final : public QWidget, public platform::FrameWindow {
+class QtFrameWindow : public QWidget, public platform::FrameWindow {
   public:
-    // shell: what places the frame above other windows where Qt alone cannot; none on X11.
-    // bandWindows: the bands are windows of their own (see band_windows_qt.h); this window only
-    // holds the keyboard.
-    QtFrameWindow(QtRuntime& runtime, platform::WindowEvents& events,
-                  const platform::Screen& screen, FrameShell* shell, bool bandWindows = false);
     ~QtFrameWindow() override;
 
-    void show() override;
-    void takeKeyboard() override;
     platform::TwipsRect geometry() const override;
     void setScreen(const platform::Screen& screen) override;
-    void placeTopmost(std::int32_t x, std::int32_t y, std::int32_t width,
-                      std::int32_t height) override;
     void setBackColour(platform::Colour colour) override;
     void setRegion(platform::RegionHandle region) override;
     std::optional<platform::MenuChoice> popupMenu(std::span<const platform::MenuItem> items,
                                                   std::size_t defaultItem) override;
     void close() override;
-    // The screens changed (the runtime hears it once for all windows).
-    void displayChanged();
 
-    // Around a dialog, with a shell: the keyboard goes to the dialog, then comes back. Without
-    // one, the window system moves it as windows are activated.
-    void lendKeyboard();
-    void takeKeyboardBack();
+    // The screens changed (the runtime hears it once for all windows).
+    virtual void displayChanged() { events_.onDisplayChange(); }
+    // Around a dialog, where the desktop does not move the keyboard as windows are activated: the
+    // keyboard goes to the dialog, then comes back.
+    virtual void lendKeyboard() {}
+    virtual void takeKeyboardBack() {}
+    // A close request from outside the window system: a signal, the end of the session.
+    void requestClose() { events_.onCloseRequest(); }
+    void secondStart() { events_.onSecondStart(); }
 
   protected:
-    void paintEvent(QPaintEvent* event) override;
+    QtFrameWindow(QtRuntime& runtime, platform::WindowEvents& events,
+                  const platform::Screen& screen, Qt::WindowFlags flags);
+
+    // The frame's shape: what is painted and takes input, in the frame's pixels.
+    virtual void setShape(const QRegion& shape) = 0;
+    // The new colour, painted and sent to the display before this returns.
+    virtual void paintColour() = 0;
+    virtual void hideFrame() { hide(); }
+    // Pops the menu up at the pointer and waits: the chosen action, or nullptr.
+    virtual QAction* execMenu(QMenu& menu);
+    // A press on the frame, at a position of the frame in pixels.
+    void pressed(QMouseEvent& event, QPointF position);
+    // On an X server: the keyboard to this window as of now. Qt asks X with the time of the last
+    // event it saw, and X ignores a request older than the last focus change, so a window the user
+    // has clicked since would keep the keyboard.
+    void takeX11Keyboard();
+
     void keyPressEvent(QKeyEvent* event) override;
     void keyReleaseEvent(QKeyEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
-    void focusInEvent(QFocusEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
-
-  private:
-    void setShape(const QRegion& shape);
-    void pressed(QMouseEvent& event, QPointF position);
-    // With a shell: shown on its screen's output, taking the keyboard or not.
-    void place(bool keyboard);
-    // The compositor took the frame's place back: its output went away.
-    void surfaceTaken();
 
     QtRuntime& runtime_;
     platform::WindowEvents& events_;
-    FrameShell* shell_;
-    std::unique_ptr<FrameSurface> surface_; // with a shell, while the frame is placed
-    std::u16string identity_;               // of the screen the window covers
-    bool taken_ = false;                    // placed, then taken back with its output
-    bool placedAgain_ = false;              // taken back with its output still there
-    QRegion shape_; // with a shell or band windows: what is painted and takes input
-    std::unique_ptr<BandWindows> bands_;
-    QRect frameRect_; // with band windows: where the frame stands, this window being a pixel
+    std::u16string identity_; // of the screen the window covers
+    QRect frameRect_;         // where the frame stands, in pixels of the desktop
     platform::Colour colour_ = 0;
-    double twipsPerPixel_ = platform::kDefaultTwipsPerPixel;
     bool closed_ = false;
+
+  private:
+    double twipsPerPixel_ = platform::kDefaultTwipsPerPixel;
 };
 
 // The virtual-key code of a Qt key, as the forms know keys.

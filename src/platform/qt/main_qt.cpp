@@ -1,20 +1,14 @@
 #include <QApplication>
 #include <QIcon>
-#include <QSocketNotifier>
 
-#include <cerrno>
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
-#include <functional>
 #include <memory>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include "platform/qt/frame_shell.h"
 #include "platform/qt/runtime_qt.h"
 #include "platform/qt/session_qt.h"
+#include "platform/qt/signals_qt.h"
 #include "platform/qt/single_instance_qt.h"
 #include "screens/screen_frames.h"
 
@@ -24,58 +18,13 @@
 
 namespace {
 
-// Signals are turned into a byte on this socket, read back in the event loop.
-int signalSocket[2] = {-1, -1};
-
-void onSignal(int) {
-    const char byte = 1;
-    [[maybe_unused]] const auto written = ::write(signalSocket[0], &byte, 1);
-}
-
-// Set while the frames live: if Qt ends the process on its own (the X connection is gone), the
-// margins are still saved on the way out.
-zelvaro::ScreenFrames* liveFrames = nullptr;
-zelvaro::qt::QtRuntime* liveRuntime = nullptr;
-
-void saveOnExit() {
-    if (!liveFrames || !liveFrames->loaded()) return;
-    liveFrames->save();
-    liveRuntime->flushSettings();
-}
-
-// SIGTERM, SIGINT and SIGHUP run this in the event loop.
-std::function<void()> onTerminate;
-
-// Signals are turned into a byte on this socket, read back in the event loop; the notifier is
-// alive as long as the returned object.
-std::unique_ptr<QSocketNotifier> handleSignals() {
-    if (::socketpair(AF_UNIX, SOCK_STREAM, 0, signalSocket) != 0) {
-        std::fprintf(stderr, "zelvaro: signaux non gérés (%s) ; un signal arrêtera Zelvaro sans "
-                             "enregistrer les marges\n", std::strerror(errno));
-        return nullptr;
-    }
-    auto notifier = std::make_unique<QSocketNotifier>(signalSocket[1], QSocketNotifier::Read);
-    QObject::connect(notifier.get(), &QSocketNotifier::activated, [] {
-        char byte;
-        [[maybe_unused]] const auto read = ::read(signalSocket[1], &byte, 1);
-        if (onTerminate) onTerminate();
-    });
-    struct sigaction action {};
-    action.sa_handler = onSignal;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESTART;
-    for (int signal : {SIGTERM, SIGINT, SIGHUP})
-        sigaction(signal, &action, nullptr);
-    return notifier;
-}
-
 // The program's own objects, from the refusal dialog to the frames and their saved margins, live
 // and end in here, before the application object does.
-int run(const zelvaro::qt::SessionChoice& choice) {
+int run(const zelvaro::qt::SessionChoice& choice, zelvaro::qt::TerminationSignals& terminations) {
     using zelvaro::qt::Session;
     // Nothing covers the screen and nothing is read or written: the user reads why, then it ends.
     if (choice.session == Session::Refused) {
-        onTerminate = [] { QCoreApplication::exit(1); };
+        terminations.onSignal([] { QCoreApplication::exit(1); });
         zelvaro::qt::showRefusal(choice);
         QApplication::exec();
         return 1;
@@ -99,25 +48,17 @@ int run(const zelvaro::qt::SessionChoice& choice) {
 #endif
     zelvaro::qt::QtRuntime runtime(shell.get(), choice.session == Session::BandWindows);
     zelvaro::ScreenFrames frames(runtime);
-    instance->onSecondStart([&frames] {
-        frames.secondStart();
-        return frames.loaded();
-    });
-    // A signal ends the program as Escape does, margins saved.
-    onTerminate = [&frames] { frames.Unload(); };
-    // The end of the session asks the application to save its work.
-    QObject::connect(qApp, &QGuiApplication::commitDataRequest, &scope,
-                     [&frames] { frames.Unload(); });
-
-    liveFrames = &frames;
-    liveRuntime = &runtime;
-    std::atexit(saveOnExit);
+    // From outside the windows, handed to the frames as a window hears it: another start, a
+    // signal (ends the program as Escape does, margins saved).
+    instance->onSecondStart([&runtime] { return runtime.secondStart(); });
+    terminations.onSignal([&runtime] { runtime.closeRequest(); });
 
     frames.Load();
+    if (!frames.loaded())
+        std::fprintf(stderr, "zelvaro: aucun cadre n'a pu être placé ; Zelvaro s'arrête sans rien "
+                             "modifier\n");
     const int status = frames.loaded() ? QApplication::exec() : 1;
-    liveFrames = nullptr;
-    liveRuntime = nullptr;
-    onTerminate = nullptr;
+    terminations.onSignal(nullptr);
     return status;
 }
 
@@ -141,9 +82,9 @@ int main(int argc, char** argv) {
     for (const char* size : {"16", "32", "48"})
         icon.addFile(QStringLiteral(":/images/zelvaro-%1.png").arg(QLatin1String(size)));
     QApplication::setWindowIcon(icon);
-    const auto signalNotifier = handleSignals();
+    zelvaro::qt::TerminationSignals terminations;
 
-    const int status = run(choice);
+    const int status = run(choice, terminations);
     // Qt 6.4's Wayland client can hang for good while it closes the connection: its event thread
     // waits on a read the main thread prepared and never made (seen when a signal comes while the
     // refusal dialog is still being mapped). Everything of ours is saved and closed by now, so the

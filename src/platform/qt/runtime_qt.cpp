@@ -8,13 +8,16 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstdio>
 #include <utility>
 
 #include "platform/qt/convert_qt.h"
 #include "platform/qt/dialog_qt.h"
 #include "platform/qt/frame_shell.h"
-#include "platform/qt/frame_window_qt.h"
+#include "platform/qt/band_frame_qt.h"
+#include "platform/qt/layer_frame_qt.h"
+#include "platform/qt/shaped_frame_qt.h"
 
 namespace zelvaro::qt {
 
@@ -69,9 +72,26 @@ std::u16string identityOf(const QScreen& screen) {
             static_cast<std::size_t>(identity.size())};
 }
 
+namespace {
+
+// Qt ends the process with exit() when its display connection breaks, from inside its own event
+// handling: the frames hear it on the way out as a close request, as at the end of a session.
+QtRuntime* runningRuntime = nullptr;
+
+void closeOnExit() {
+    if (runningRuntime) runningRuntime->closeRequest();
+}
+
+} // namespace
+
 QtRuntime::QtRuntime(FrameShell* shell, bool bandWindows)
-    : shell_(shell), bandWindows_(bandWindows) {}
+    : shell_(shell), bandWindows_(bandWindows) {
+    [[maybe_unused]] static const int hooked = std::atexit(closeOnExit);
+    runningRuntime = this;
+}
+
 QtRuntime::~QtRuntime() {
+    runningRuntime = nullptr;
     flushSettings();
 }
 
@@ -102,8 +122,22 @@ QScreen* QtRuntime::qscreen(std::u16string_view identity) {
 
 std::unique_ptr<platform::FrameWindow>
 QtRuntime::createFrameWindow(platform::WindowEvents& events, const platform::Screen& screen) {
-    watchScreens();
-    return std::make_unique<QtFrameWindow>(*this, events, screen, shell_, bandWindows_);
+    watchDesktop();
+    if (shell_) return LayerFrameWindow::create(*this, events, screen, *shell_);
+    if (bandWindows_) return std::make_unique<BandFrameWindow>(*this, events, screen);
+    return std::make_unique<ShapedFrameWindow>(*this, events, screen);
+}
+
+bool QtRuntime::closeRequest() {
+    if (frameWindows_.empty()) return false;
+    frameWindows_.front()->requestClose();
+    return true;
+}
+
+bool QtRuntime::secondStart() {
+    if (frameWindows_.empty()) return false;
+    frameWindows_.front()->secondStart();
+    return true;
 }
 
 void QtRuntime::addFrameWindow(QtFrameWindow* window) {
@@ -114,11 +148,14 @@ void QtRuntime::removeFrameWindow(QtFrameWindow* window) {
     std::erase(frameWindows_, window);
 }
 
-void QtRuntime::watchScreens() {
+void QtRuntime::watchDesktop() {
     if (screenWatch_) return;
     // The connections go with the runtime, before the application that may still emit.
     screenWatch_ = std::make_unique<QObject>();
     QObject* context = screenWatch_.get();
+    // The end of the session asks the application to save its work.
+    QObject::connect(qGuiApp, &QGuiApplication::commitDataRequest, context,
+                     [this] { closeRequest(); });
     QObject::connect(qGuiApp, &QGuiApplication::screenAdded, context, [this](QScreen* screen) {
         watch(screen);
         screensChanged();

@@ -22,7 +22,7 @@ class QtFrameWindow;
 class QtRuntime final : public platform::Runtime, public platform::Regions {
   public:
     // shell: what places the frame where Qt alone cannot; none on X11. bandWindows: the frame as
-    // one X window per band (see band_windows_qt.h).
+    // one X window per band (see band_frame_qt.h). The kind of frame window follows, once.
     explicit QtRuntime(FrameShell* shell = nullptr, bool bandWindows = false);
     QtRuntime(const QtRuntime&) = delete;
     QtRuntime& operator=(const QtRuntime&) = delete;
@@ -42,10 +42,11 @@ class QtRuntime final : public platform::Runtime, public platform::Regions {
     // Frame windows hear of every change of the screens while they are open.
     void addFrameWindow(QtFrameWindow* window);
     void removeFrameWindow(QtFrameWindow* window);
-    // Some frame has been placed during this run: one that cannot be placed later is no reason to
-    // stop.
-    bool framePlaced() const { return framePlaced_; }
-    void setFramePlaced() { framePlaced_ = true; }
+    // What reaches the program from outside its windows, handed to the frames as a window would
+    // hear it: a termination signal or the end of the session (a close request), another start.
+    // False when no frame window is open to hear it.
+    bool closeRequest();
+    bool secondStart();
     std::unique_ptr<platform::Timer> createTimer(std::chrono::milliseconds interval,
                                                  std::function<void()> onTick) override;
     std::unique_ptr<platform::DialogWindow> createDialog(const platform::DialogLayout& layout,
@@ -67,7 +68,7 @@ class QtRuntime final : public platform::Runtime, public platform::Regions {
 
   private:
     QSettings* settings(std::u16string_view application);
-    void watchScreens();
+    void watchDesktop();
     void watch(QScreen* screen);
     void screensChanged();
 
@@ -80,7 +81,6 @@ class QtRuntime final : public platform::Runtime, public platform::Regions {
     bool unsaved_ = false;
     std::vector<QtFrameWindow*> frameWindows_;
     std::unique_ptr<QObject> screenWatch_;
-    bool framePlaced_ = false;
 };
 
 // The identity of a Qt screen: its output's name, then the model and serial number read from the

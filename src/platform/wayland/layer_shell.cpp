@@ -105,7 +105,7 @@ class LayerShell final : public QObject, public qt::FrameShell {
     ~LayerShell() override { detachPopups(0); }
 
     bool bind();
-    std::unique_ptr<qt::FrameSurface> attachFrame(QWidget& frame, QScreen* screen, bool keyboard,
+    std::unique_ptr<qt::FrameSurface> attachFrame(QWidget& frame, QScreen* screen,
                                                   std::function<void()> taken) override;
     void setKeyboardWanted(bool wanted) override;
     // Qt reads the connection only when its event loop runs: read and dispatch here.
@@ -287,7 +287,6 @@ bool LayerShell::bind() {
 }
 
 std::unique_ptr<qt::FrameSurface> LayerShell::attachFrame(QWidget& frame, QScreen* screen,
-                                                          bool keyboard,
                                                           std::function<void()> taken) {
     QWindow* window = frame.windowHandle();
     // A Qt that gave the window a role of its own has ignored the bypass hint: two roles would
@@ -305,7 +304,6 @@ std::unique_ptr<qt::FrameSurface> LayerShell::attachFrame(QWidget& frame, QScree
     auto* output =
         screen ? static_cast<wl_output*>(native()->nativeResourceForScreen("output", screen))
                : nullptr;
-    if (keyboard) keyboardFrame_ = &frame;
     auto layerFrame = std::make_unique<LayerFrame>(*this, frame, surface, std::move(taken));
     frames_.push_back(layerFrame.get());
     if (!layerFrame->attach(output)) {
