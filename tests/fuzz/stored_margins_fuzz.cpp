@@ -8,11 +8,11 @@
 #include <string>
 
 #include "clean_decimal.h"
-#include "frame/frame_form.h"
 #include "frame/margins.h"
 #include "fuzz_input.h"
 #include "platform/conversions.h"
 #include "platform/scripted/scripted_runtime.h"
+#include "screens/screen_frames.h"
 
 using namespace zelvaro;
 using zelvaro::testing::isCleanDecimal;
@@ -90,8 +90,8 @@ void checkFrame(std::u16string_view horizontal, std::u16string_view vertical) {
         horizontal;
     runtime.store[scripted::ScriptedRuntime::storeKey(u"Zelvaro", u"Config", u"Verticale")] =
         vertical;
-    frmZelvaro form(runtime);
-    form.Load();
+    ScreenFrames frames(runtime);
+    frames.Load();
     require(margins::MargeHorizontale ==
                 parseInt32(horizontal).value_or(margins::kDefaultHorizontal),
             "the horizontal margin loads as the stored number or the default");

@@ -1,4 +1,5 @@
-// A frame form on the scripted runtime, with helpers to read back what the user would see.
+// The program's frames on the scripted runtime, as the program starts them, with helpers to read
+// back what the user would see. On the runtime's one screen there is one frame.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -6,6 +7,7 @@
 #include "frame/frame_form.h"
 #include "frame/margins.h"
 #include "platform/scripted/scripted_runtime.h"
+#include "screens/screen_frames.h"
 
 namespace zelvaro::testing {
 
@@ -14,14 +16,19 @@ using scripted::Millis;
 
 class FrameTest : public ::testing::Test {
   protected:
-    void storeMargins(std::u16string horizontal, std::u16string vertical) {
-        runtime.store[scripted::ScriptedRuntime::storeKey(u"Zelvaro", u"Config", u"Horizontale")] =
-            horizontal;
-        runtime.store[scripted::ScriptedRuntime::storeKey(u"Zelvaro", u"Config", u"Verticale")] =
-            vertical;
+    std::u16string& stored(std::u16string_view key) {
+        return runtime.store[scripted::ScriptedRuntime::storeKey(u"Zelvaro", u"Config", key)];
     }
-    std::u16string stored(std::u16string_view key) {
-        return runtime.store.at(scripted::ScriptedRuntime::storeKey(u"Zelvaro", u"Config", key));
+    void storeMargins(std::u16string horizontal, std::u16string vertical) {
+        stored(u"Horizontale") = horizontal;
+        stored(u"Verticale") = vertical;
+    }
+    // The frame on the primary screen, once loaded.
+    frmZelvaro& form() { return *frames.frames().front(); }
+    // A right click on the frame that answers its menu with this item, or dismisses it.
+    void choose(std::optional<platform::MenuChoice> item, Millis at) {
+        runtime.menuAnswers.push_back(item);
+        runtime.mouseDown(platform::buttons::Right, at);
     }
 
     // The band edges as the window region draws them, probed along the middle of each side.
@@ -29,7 +36,7 @@ class FrameTest : public ::testing::Test {
     std::int32_t topBand() const { return edge(false); }
 
     scripted::ScriptedRuntime runtime;
-    frmZelvaro form{runtime};
+    ScreenFrames frames{runtime};
 
   private:
     std::int32_t edge(bool horizontal) const {

@@ -33,7 +33,7 @@ std::vector<platform::Colour> coloursFrom(const scripted::ScriptedRuntime& runti
 using FrameStartup = FrameTest;
 
 TEST_F(FrameStartup, ShowsCoversTheScreenAndGlows) {
-    form.Load();
+    frames.Load();
     EXPECT_TRUE(runtime.shown);
     ASSERT_EQ(runtime.placements.size(), 1u);
     EXPECT_EQ(runtime.placements[0].width, 1024);
@@ -41,21 +41,21 @@ TEST_F(FrameStartup, ShowsCoversTheScreenAndGlows) {
     EXPECT_EQ(margins::MargeHorizontale, 20);
     EXPECT_EQ(margins::MargeVerticale, 50);
     EXPECT_EQ(runtime.currentColour(), kGlow);
-    EXPECT_TRUE(form.tmrMinuterie().enabled());
+    EXPECT_TRUE(form().tmrMinuterie().enabled());
     EXPECT_EQ(leftBand(), 20);
     EXPECT_EQ(topBand(), 50);
 }
 
 TEST_F(FrameStartup, CoversTheWholeScreenAtOneHundredAndFiftyPercent) {
     runtime.setScreen(2880, 1620, 10);
-    form.Load();
+    frames.Load();
     ASSERT_EQ(runtime.placements.size(), 1u);
     EXPECT_EQ(runtime.placements[0].width, 2880);
     EXPECT_EQ(runtime.placements[0].height, 1620);
 }
 
 TEST_F(FrameStartup, FadesToBlackIn33Shades25msApartAfter1500ms) {
-    form.Load();
+    frames.Load();
     const std::size_t before = runtime.colours.size();
     runtime.runUntil(1499ms);
     EXPECT_EQ(runtime.colours.size(), before);
@@ -65,7 +65,7 @@ TEST_F(FrameStartup, FadesToBlackIn33Shades25msApartAfter1500ms) {
         EXPECT_EQ(runtime.colours[before + i].at, Millis(1500 + 25 * static_cast<int>(i)));
     EXPECT_EQ(runtime.now(), 1500ms + 33 * 25ms);
     // One shot: nothing more until something re-arms it.
-    EXPECT_FALSE(form.tmrMinuterie().enabled());
+    EXPECT_FALSE(form().tmrMinuterie().enabled());
     runtime.runFor(10s);
     EXPECT_EQ(runtime.colours.size(), before + 33);
 }
@@ -73,7 +73,7 @@ TEST_F(FrameStartup, FadesToBlackIn33Shades25msApartAfter1500ms) {
 using FrameKeys = FrameTest;
 
 TEST_F(FrameKeys, ArrowsMoveTheBandsAndOtherKeysBeep) {
-    form.Load();
+    frames.Load();
     for (int i = 0; i < 3; ++i)
         runtime.press(keys::Right, 10ms);
     runtime.press(keys::Down, 20ms);
@@ -93,7 +93,7 @@ TEST_F(FrameKeys, ArrowsMoveTheBandsAndOtherKeysBeep) {
 
 TEST_F(FrameKeys, ArrowsAtTheirBoundsNeitherBeepNorReapply) {
     storeMargins(u"511", u"2");
-    form.Load();
+    frames.Load();
     const std::size_t applied = runtime.regionsSet.size();
     runtime.press(keys::Right, 10ms);
     runtime.press(keys::Up, 10ms);
@@ -103,7 +103,7 @@ TEST_F(FrameKeys, ArrowsAtTheirBoundsNeitherBeepNorReapply) {
 }
 
 TEST_F(FrameKeys, HoldingRightStopsAt511AndDownAt383) {
-    form.Load();
+    frames.Load();
     for (int i = 0; i < 600; ++i) {
         runtime.keyDown(keys::Right, Millis(i));
         runtime.keyDown(keys::Down, Millis(i));
@@ -118,7 +118,7 @@ TEST_F(FrameKeys, HoldingRightStopsAt511AndDownAt383) {
 }
 
 TEST_F(FrameKeys, EveryReleaseRearmsTheFadeEvenWhenNothingChanged) {
-    form.Load();
+    frames.Load();
     runtime.runUntil(3s);
     ASSERT_EQ(runtime.currentColour(), 0u);
     const std::size_t before = runtime.colours.size();
@@ -131,7 +131,7 @@ TEST_F(FrameKeys, EveryReleaseRearmsTheFadeEvenWhenNothingChanged) {
 }
 
 TEST_F(FrameKeys, ArrowDuringTheCountdownRestartsIt) {
-    form.Load();
+    frames.Load();
     runtime.press(keys::Right, 1000ms); // before the start-up fade
     runtime.runUntil(2499ms);
     EXPECT_EQ(runtime.currentColour(), kGlow);
@@ -141,14 +141,14 @@ TEST_F(FrameKeys, ArrowDuringTheCountdownRestartsIt) {
 }
 
 TEST_F(FrameKeys, ReenablingAnArmedFadeDoesNotPostponeIt) {
-    form.Load();
+    frames.Load();
     runtime.keyUp('A', 1000ms); // release of a key pressed before start
     runtime.runUntil(1500ms);
     EXPECT_EQ(runtime.currentColour(), 0u);
 }
 
 TEST_F(FrameKeys, AKeyDuringAFadeIsAppliedAfterIt) {
-    form.Load();
+    frames.Load();
     runtime.press(keys::Right, 1600ms); // the fade runs from 1500 to 2325 ms
     runtime.runUntil(1500ms);
     EXPECT_EQ(runtime.now(), 2325ms);
@@ -163,7 +163,7 @@ TEST_F(FrameKeys, AKeyDuringAFadeIsAppliedAfterIt) {
 using FrameEnd = FrameTest;
 
 TEST_F(FrameEnd, EscapeSavesTheMarginsAndEndsTheProgram) {
-    form.Load();
+    frames.Load();
     runtime.press(keys::Right, 10ms);
     runtime.press(keys::Up, 10ms);
     runtime.press(keys::Escape, 20ms);
@@ -171,7 +171,10 @@ TEST_F(FrameEnd, EscapeSavesTheMarginsAndEndsTheProgram) {
     runtime.runUntil(100ms);
     EXPECT_TRUE(runtime.quitRequested);
     EXPECT_TRUE(runtime.closed);
-    EXPECT_FALSE(form.loaded());
+    EXPECT_FALSE(form().loaded());
+    ASSERT_EQ(runtime.writes.size(), 2u);
+    EXPECT_EQ(runtime.writes[0].key, u"Horizontale");
+    EXPECT_EQ(runtime.writes[1].key, u"Verticale");
     EXPECT_EQ(stored(u"Horizontale"), u"21");
     EXPECT_EQ(stored(u"Verticale"), u"49");
     EXPECT_EQ(margins::MargeHorizontale, 21);
@@ -179,11 +182,11 @@ TEST_F(FrameEnd, EscapeSavesTheMarginsAndEndsTheProgram) {
 
 TEST_F(FrameEnd, UnloadWritesBothKeysEvenWhenNothingChangedAndOnlyOnce) {
     storeMargins(u"23", u"52");
-    form.Load();
+    frames.Load();
     EXPECT_TRUE(runtime.writes.empty());
     runtime.closeRequest(5s);
     runtime.runUntil(6s);
-    form.Unload();
+    form().Unload();
     ASSERT_EQ(runtime.writes.size(), 2u);
     EXPECT_EQ(stored(u"Horizontale"), u"23");
     EXPECT_EQ(stored(u"Verticale"), u"52");
@@ -191,7 +194,7 @@ TEST_F(FrameEnd, UnloadWritesBothKeysEvenWhenNothingChangedAndOnlyOnce) {
 
 TEST_F(FrameEnd, BadStoredTextStartsWithTheDefaultsAndIsRewrittenClean) {
     storeMargins(u"abc", u"12abc");
-    form.Load();
+    frames.Load();
     runtime.press(keys::Escape, 10ms);
     runtime.runUntil(20ms);
     EXPECT_EQ(stored(u"Horizontale"), u"20");
@@ -199,7 +202,7 @@ TEST_F(FrameEnd, BadStoredTextStartsWithTheDefaultsAndIsRewrittenClean) {
 }
 
 TEST_F(FrameEnd, RestartRestoresTheMargins) {
-    form.Load();
+    frames.Load();
     for (int i = 0; i < 3; ++i)
         runtime.press(keys::Right, 10ms);
     for (int i = 0; i < 2; ++i)
@@ -209,7 +212,7 @@ TEST_F(FrameEnd, RestartRestoresTheMargins) {
 
     scripted::ScriptedRuntime next;
     next.store = runtime.store;
-    frmZelvaro again(next);
+    ScreenFrames again(next);
     again.Load();
     EXPECT_EQ(margins::MargeHorizontale, 23);
     EXPECT_EQ(margins::MargeVerticale, 52);
@@ -219,24 +222,24 @@ TEST_F(FrameEnd, RestartRestoresTheMargins) {
 using FrameDisplayChange = FrameTest;
 
 TEST_F(FrameDisplayChange, RefitsTheFrameAndItsLimitsToTheNewScreen) {
-    form.Load();
+    frames.Load();
     runtime.displayChange(1280, 1024, 15, 3s);
-    runtime.runUntil(3s);
+    runtime.runUntil(3s + ScreenFrames::kFollowDelay);
     ASSERT_EQ(runtime.placements.size(), 2u);
     EXPECT_EQ(runtime.placements.back().width, 1280);
     EXPECT_EQ(runtime.placements.back().height, 1024);
-    EXPECT_EQ(form.limits().MaxHorizontale, 639);
-    EXPECT_EQ(form.limits().MaxVerticale, 511);
+    EXPECT_EQ(form().limits().MaxHorizontale, 639);
+    EXPECT_EQ(form().limits().MaxVerticale, 511);
     EXPECT_EQ(runtime.rectanglesCreated.back(), (platform::PixelRect{20, 50, 1260, 974}));
     // It glows, then fades, as at start-up.
     EXPECT_EQ(runtime.currentColour(), kGlow);
-    runtime.runUntil(4500ms);
+    runtime.runFor(fade::kDelay);
     EXPECT_EQ(runtime.currentColour(), 0u);
 }
 
 TEST_F(FrameDisplayChange, ASmallerScreenLowersTheLimitsTheKeysStopAt) {
     storeMargins(u"500", u"380");
-    form.Load();
+    frames.Load();
     runtime.displayChange(800, 600, 10, 1s); // 144 DPI as well
     runtime.press(keys::Right, 2s);
     runtime.press(keys::Down, 2s);
@@ -250,7 +253,7 @@ TEST_F(FrameDisplayChange, ASmallerScreenLowersTheLimitsTheKeysStopAt) {
 }
 
 TEST_F(FrameDisplayChange, IsIgnoredOnceTheFrameHasClosed) {
-    form.Load();
+    frames.Load();
     runtime.press(keys::Escape, 1s);
     runtime.displayChange(640, 480, 15, 1s);
     runtime.runUntil(2s);
@@ -261,7 +264,7 @@ using FrameSecondStart = FrameTest;
 
 TEST_F(FrameSecondStart, TheRunningFrameComesForwardGlowsAndFadesWithItsMarginsUnchanged) {
     storeMargins(u"23", u"52");
-    form.Load();
+    frames.Load();
     runtime.press(keys::Right, 1s);
     runtime.runUntil(5s);
     ASSERT_EQ(runtime.currentColour(), 0u);
@@ -285,12 +288,12 @@ TEST_F(FrameSecondStart, TheRunningFrameComesForwardGlowsAndFadesWithItsMarginsU
 }
 
 TEST_F(FrameSecondStart, IsIgnoredOnceTheFrameHasClosed) {
-    form.Load();
+    frames.Load();
     runtime.press(keys::Escape, 1s);
     runtime.runUntil(1s);
     runtime.shown = false;
     const std::size_t colours = runtime.colours.size();
-    form.secondStart();
+    form().secondStart();
     EXPECT_FALSE(runtime.shown);
     EXPECT_EQ(runtime.colours.size(), colours);
 }

@@ -114,8 +114,8 @@ startAndClose(std::u16string_view horizontal, std::u16string_view vertical,
     scripted::ScriptedRuntime runtime;
     runtime.store[runtime.storeKey(u"Zelvaro", u"Config", u"Horizontale")] = horizontal;
     runtime.store[runtime.storeKey(u"Zelvaro", u"Config", u"Verticale")] = vertical;
-    frmZelvaro form(runtime);
-    form.Load();
+    ScreenFrames frames(runtime);
+    frames.Load();
     EXPECT_EQ(margins::MargeHorizontale, expectHorizontal.value_or(margins::kDefaultHorizontal));
     EXPECT_EQ(margins::MargeVerticale, expectVertical.value_or(margins::kDefaultVertical));
     EXPECT_EQ(runtime.regionsSet.size(), 1u);

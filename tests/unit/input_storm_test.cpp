@@ -56,7 +56,7 @@ TEST_F(InputStorm, EveryArrowThatReachesTheFrameIsAppliedOnceInItsTurn) {
     // A screen wide enough that no margin meets a bound: each arrow that arrives changes one.
     runtime.setScreen(100000, 100000, 15);
     storeMargins(u"25000", u"25000");
-    form.Load();
+    frames.Load();
     runtime.runUntil(3s);
     const std::size_t regionsBefore = runtime.regionsSet.size();
     const std::size_t coloursBefore = runtime.colours.size();
@@ -102,8 +102,7 @@ TEST_F(InputStorm, EveryArrowThatReachesTheFrameIsAppliedOnceInItsTurn) {
         // Once any fade they started is over: About, with a second right click on its heels and
         // arrows while it is open, all of which the frame never sees.
         const Millis aboutAt = fadeEnd + fade::kDelay + kFadeLength + 200ms;
-        runtime.menuAnswers.push_back(frmPopup::mnuPopupAProposDe);
-        runtime.mouseDown(platform::buttons::Right, aboutAt);
+        choose(frmPopup::mnuPopupAProposDe, aboutAt);
         runtime.mouseDown(platform::buttons::Right, aboutAt);
         const int whileOpen = static_cast<int>(random() % 40);
         for (int i = 0; i < whileOpen && queued < 10000; ++i)
@@ -136,7 +135,7 @@ TEST_F(InputStorm, EveryArrowThatReachesTheFrameIsAppliedOnceInItsTurn) {
 }
 
 TEST_F(InputStorm, QuitChosenWhileAboutOpensWaitsAndThenSavesOnce) {
-    form.Load();
+    frames.Load();
     runtime.runUntil(3s);
     // About and then Quit, chosen from two menus of the same instant: the second right click
     // comes while the box is open, like Escape and the close request, and goes nowhere.
@@ -157,7 +156,7 @@ TEST_F(InputStorm, QuitChosenWhileAboutOpensWaitsAndThenSavesOnce) {
     runtime.press(keys::Escape, 3400ms);
     runtime.closeRequest(3400ms);
     runtime.runUntil(4s);
-    form.Unload();
+    form().Unload();
     EXPECT_TRUE(runtime.quitRequested);
     ASSERT_EQ(runtime.writes.size(), 2u);
     EXPECT_EQ(stored(u"Horizontale"), u"21");
@@ -165,20 +164,19 @@ TEST_F(InputStorm, QuitChosenWhileAboutOpensWaitsAndThenSavesOnce) {
 }
 
 TEST_F(InputStorm, FrameClosedUnderAnOpenAboutSavesOnceAndBothGoCleanly) {
-    form.Load();
-    runtime.menuAnswers = {frmPopup::mnuPopupAProposDe};
-    runtime.mouseDown(platform::buttons::Right, 100ms);
+    frames.Load();
+    choose(frmPopup::mnuPopupAProposDe, 100ms);
     runtime.runUntil(200ms);
-    ASSERT_TRUE(form.aPropos().loaded());
+    ASSERT_TRUE(form().aPropos().loaded());
     // The end of the session reaches the frame even though About disables it.
-    form.Unload();
-    form.Unload();
+    form().Unload();
+    form().Unload();
     runtime.closeRequest(300ms);
     runtime.runUntil(400ms);
     EXPECT_TRUE(runtime.quitRequested);
     EXPECT_EQ(runtime.writes.size(), 2u);
     // The box still answers until it goes with the frame at the end of the test.
-    form.aPropos().timDonner_Timer();
-    form.aPropos().btnOK_Click();
+    form().aPropos().timDonner_Timer();
+    form().aPropos().btnOK_Click();
     EXPECT_FALSE(runtime.dialog.open);
 }

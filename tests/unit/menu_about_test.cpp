@@ -19,12 +19,8 @@ constexpr platform::Colour kRed = platform::rgb(255, 0, 0);
 class MenuTest : public FrameTest {
   protected:
     void SetUp() override {
-        form.Load();
+        frames.Load();
         runtime.runUntil(3s); // past the start-up fade
-    }
-    void choose(std::optional<std::size_t> item, Millis at) {
-        runtime.menuAnswers.push_back(item);
-        runtime.mouseDown(platform::buttons::Right, at);
     }
     const scripted::DialogState& about() const { return runtime.dialog; }
 };
@@ -42,8 +38,11 @@ TEST_F(MenuTest, RightClickShowsTheItemsWithQuitAsDefault) {
     EXPECT_EQ(menu.items[2].caption, u"&Réinitialiser marges");
     EXPECT_TRUE(menu.items[3].separator);
     EXPECT_EQ(menu.items[4].caption, u"&Quitter");
+    for (const auto& item : menu.items)
+        EXPECT_TRUE(item.submenu.empty());
+    EXPECT_EQ(menu.defaultItem, frmPopup::kDefaultItem);
     EXPECT_EQ(menu.items[menu.defaultItem].caption, u"&Quitter");
-    EXPECT_FALSE(form.popup().loaded());
+    EXPECT_FALSE(form().popup().loaded());
 }
 
 TEST_F(MenuTest, OtherButtonsAndADismissedMenuChangeNothing) {
@@ -80,8 +79,8 @@ TEST_F(MenuTest, QuitSavesAndEndsLikeEscapeAndUnloadingTwiceIsHarmless) {
     choose(frmPopup::mnuPopupQuitter, 3200ms);
     runtime.runUntil(4s);
     EXPECT_TRUE(runtime.quitRequested);
-    EXPECT_FALSE(form.loaded());
-    EXPECT_FALSE(form.popup().loaded());
+    EXPECT_FALSE(form().loaded());
+    EXPECT_FALSE(form().popup().loaded());
     ASSERT_EQ(runtime.writes.size(), 2u);
     EXPECT_EQ(stored(u"Horizontale"), u"21");
     EXPECT_EQ(stored(u"Verticale"), u"50");

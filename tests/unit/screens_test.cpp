@@ -1,17 +1,11 @@
 // A frame per checked screen on the scripted runtime: the menu with one and with several screens,
 // each frame's own margins, limits and keyboard, the store, and screens that come and go.
-#include <gtest/gtest.h>
-
-#include "frame/frame_form.h"
-#include "frame/margins.h"
+#include "frame_fixture.h"
 #include "menu/popup_form.h"
-#include "platform/scripted/scripted_runtime.h"
-#include "screens/screen_frames.h"
 
 using namespace zelvaro;
-using namespace std::chrono_literals;
+using namespace zelvaro::testing;
 using platform::Screen;
-using scripted::Millis;
 namespace keys = platform::keys;
 namespace buttons = platform::buttons;
 
@@ -35,17 +29,10 @@ Screen primary(Screen screen, bool isPrimary) {
     return screen;
 }
 
-class Screens : public ::testing::Test {
+class Screens : public FrameTest {
   protected:
     void SetUp() override { runtime.setScreens({kLaptop, kTelevision}); }
 
-    std::u16string& stored(std::u16string_view key) {
-        return runtime.store[scripted::ScriptedRuntime::storeKey(u"Zelvaro", u"Config", key)];
-    }
-    bool hasStored(std::u16string_view key) const {
-        return runtime.store.contains(
-            scripted::ScriptedRuntime::storeKey(u"Zelvaro", u"Config", key));
-    }
     // Right click on the frame of a screen, answering the menu.
     void choose(std::u16string_view screen, std::optional<platform::MenuChoice> choice) {
         runtime.menuAnswers.push_back(choice);
@@ -78,36 +65,9 @@ class Screens : public ::testing::Test {
     platform::Colour colourOn(std::u16string_view screen) const {
         return runtime.windowOn(screen)->colour;
     }
-
-    scripted::ScriptedRuntime runtime;
-    ScreenFrames frames{runtime};
 };
 
 } // namespace
-
-TEST(OneScreen, TheMenuAndTheStoreAreExactlyTodays) {
-    scripted::ScriptedRuntime runtime;
-    ScreenFrames frames(runtime);
-    frames.Load();
-    runtime.runUntil(3s);
-    runtime.mouseDown(buttons::Right, 3s);
-    runtime.press(keys::Right, 3100ms);
-    runtime.press(keys::Escape, 3200ms);
-    runtime.runUntil(4s);
-    ASSERT_EQ(runtime.menus.size(), 1u);
-    const auto& menu = runtime.menus[0];
-    ASSERT_EQ(menu.items.size(), frmPopup::kItems.size());
-    for (std::size_t i = 0; i < menu.items.size(); ++i) {
-        EXPECT_EQ(menu.items[i].caption, frmPopup::kItems[i].caption);
-        EXPECT_TRUE(menu.items[i].submenu.empty());
-    }
-    EXPECT_EQ(menu.defaultItem, frmPopup::kDefaultItem);
-    EXPECT_TRUE(runtime.quitRequested);
-    ASSERT_EQ(runtime.writes.size(), 2u);
-    EXPECT_EQ(runtime.writes[0].key, u"Horizontale");
-    EXPECT_EQ(runtime.writes[0].value, u"21");
-    EXPECT_EQ(runtime.writes[1].key, u"Verticale");
-}
 
 TEST_F(Screens, FirstStartFramesOnlyThePrimaryAndItsMenuListsEveryScreen) {
     frames.Load();

@@ -20,7 +20,7 @@ constexpr auto kLimit = platform::kRegionCoordinateLimit;
 using FrameShape = FrameTest;
 
 TEST_F(FrameShape, DefaultMarginsCutTheHoleFrom20_50To1004_718) {
-    form.Load();
+    frames.Load();
     // Whole window twice, then the hole, in that order.
     ASSERT_EQ(runtime.rectanglesCreated.size(), 3u);
     EXPECT_EQ(runtime.rectanglesCreated[0], (PixelRect{0, 0, 1024, 768}));
@@ -44,7 +44,7 @@ TEST_F(FrameShape, DefaultMarginsCutTheHoleFrom20_50To1004_718) {
 
 TEST_F(FrameShape, MarginsAtTheLimitsLeaveATwoByTwoHole) {
     storeMargins(u"511", u"383");
-    form.Load();
+    frames.Load();
     EXPECT_EQ(runtime.rectanglesCreated.back(), (PixelRect{511, 383, 513, 385}));
     const auto& frame = runtime.windowRegion();
     int holes = 0;
@@ -56,7 +56,7 @@ TEST_F(FrameShape, MarginsAtTheLimitsLeaveATwoByTwoHole) {
 
 TEST_F(FrameShape, InvertedHoleIsPassedOnUnchanged) {
     storeMargins(u"5000", u"50");
-    form.Load();
+    frames.Load();
     EXPECT_EQ(runtime.rectanglesCreated.back(), (PixelRect{5000, 50, 1024 - 5000, 718}));
     EXPECT_EQ(margins::MargeHorizontale, 5000);
 }
@@ -70,7 +70,7 @@ TEST(FrameShapeInnerRectangle, NearThe32BitLimitsIsComputedWithoutOverflowAndCla
 
 TEST_F(FrameShape, ExtremeStoredMarginsStartWithoutCrashing) {
     storeMargins(u"2147483647", u"-2147483648");
-    form.Load();
+    frames.Load();
     EXPECT_EQ(margins::MargeHorizontale, kMax);
     EXPECT_EQ(margins::MargeVerticale, kMin);
     EXPECT_EQ(runtime.badRegionCalls, 0);
@@ -82,12 +82,12 @@ TEST_F(FrameShape, ExtremeStoredMarginsStartWithoutCrashing) {
 }
 
 TEST_F(FrameShape, EveryApplyGlowsStopsTheFadeAndLeavesOnlyTheWindowsRegion) {
-    form.Load();
+    frames.Load();
     for (int i = 0; i < 10000; ++i) {
-        form.tmrMinuterie().setEnabled(true);
-        form.window().setBackColour(0);
-        modRégions::AppliquerMarges(form);
-        ASSERT_FALSE(form.tmrMinuterie().enabled());
+        form().tmrMinuterie().setEnabled(true);
+        form().window().setBackColour(0);
+        modRégions::AppliquerMarges(form());
+        ASSERT_FALSE(form().tmrMinuterie().enabled());
         ASSERT_EQ(runtime.currentColour(), platform::rgb(128, 0, 0));
     }
     EXPECT_EQ(runtime.liveRegions(), 0u);
@@ -97,8 +97,8 @@ TEST_F(FrameShape, EveryApplyGlowsStopsTheFadeAndLeavesOnlyTheWindowsRegion) {
 
 TEST_F(FrameShape, FollowsTheWindowsOwnSizeAtAnyScaling) {
     runtime.setScreen(1920, 1080, 10); // 144 DPI
-    form.Load();
+    frames.Load();
     EXPECT_EQ(runtime.rectanglesCreated[0], (PixelRect{0, 0, 1920, 1080}));
     EXPECT_EQ(runtime.rectanglesCreated[2], (PixelRect{20, 50, 1900, 1030}));
-    EXPECT_EQ(form.limits().MaxHorizontale, 959);
+    EXPECT_EQ(form().limits().MaxHorizontale, 959);
 }

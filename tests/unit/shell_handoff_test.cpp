@@ -20,14 +20,10 @@ namespace {
 class ShellHandOff : public FrameTest {
   protected:
     void SetUp() override {
-        form.Load();
+        frames.Load();
         runtime.runUntil(3s);
     }
-
-    void openAbout(Millis at) {
-        runtime.menuAnswers.push_back(frmPopup::mnuPopupAProposDe);
-        runtime.mouseDown(platform::buttons::Right, at);
-    }
+    void openAbout(Millis at) { choose(frmPopup::mnuPopupAProposDe, at); }
 
     // Every control, the dialog itself, and ids that name no control.
     static std::vector<int> targets() {

@@ -10,6 +10,7 @@
 #include "frame/margins.h"
 #include "platform/win32/frame_window_win.h"
 #include "platform/win32/runtime_win.h"
+#include "screens/screen_frames.h"
 
 using namespace zelvaro;
 
@@ -36,8 +37,9 @@ const wchar_t kConfig[] = L"Software\\Zelvaro\\Config";
 
 void regionsStayOwnedOverManySteps(win32::Win32Runtime& runtime) {
     RegDeleteKeyW(HKEY_CURRENT_USER, kConfig);
-    frmZelvaro form(runtime);
-    form.Load();
+    ScreenFrames frames(runtime);
+    frames.Load();
+    frmZelvaro& form = *frames.frames().front();
     pump(50);
     HWND window = static_cast<win32::Win32FrameWindow&>(form.window()).handle();
     const DWORD gdiBefore = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
@@ -122,8 +124,9 @@ void closeRequestsSaveTheMargins(win32::Win32Runtime& runtime) {
     for (const Ending& ending :
          {Ending{WM_CLOSE, 0, "WM_CLOSE"}, Ending{WM_ENDSESSION, TRUE, "the end of the session"}}) {
         RegDeleteKeyW(HKEY_CURRENT_USER, kConfig);
-        frmZelvaro form(runtime);
-        form.Load();
+        ScreenFrames frames(runtime);
+        frames.Load();
+        frmZelvaro& form = *frames.frames().front();
         HWND window = static_cast<win32::Win32FrameWindow&>(form.window()).handle();
         check(SendMessageW(window, WM_QUERYENDSESSION, 0, 0) == TRUE,
               "the frame lets the session end");
