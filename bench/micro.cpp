@@ -8,6 +8,7 @@
 #include "frame/frame_form.h"
 #include "frame/shape.h"
 #include "platform/scripted/scripted_runtime.h"
+#include "screens/screen_frames.h"
 
 namespace {
 
@@ -16,8 +17,9 @@ using namespace zelvaro;
 // One key press's work: stop the fade, glow, and cut the window to the margins.
 void AppliquerMarges(benchmark::State& state) {
     scripted::ScriptedRuntime runtime;
-    frmZelvaro form(runtime);
-    form.Load();
+    ScreenFrames frames(runtime);
+    frames.Load();
+    frmZelvaro& form = *frames.frames().front();
     for (auto _ : state) {
         modRégions::AppliquerMarges(form);
         // The scripted runtime records every call; only the latest matters here.

@@ -18,12 +18,9 @@ std::int32_t pixels(double twips, double twipsPerPixel) {
 
 } // namespace
 
-frmZelvaro::frmZelvaro(platform::Runtime& runtime) : runtime_(runtime) {}
-
 frmZelvaro::frmZelvaro(platform::Runtime& runtime, ScreenFrames& owner, platform::Screen screen,
                        margins::Pair margins)
-    : runtime_(runtime), owner_(&owner), screen_(std::move(screen)), usesProgramMargins_(false),
-      own_(margins) {
+    : runtime_(runtime), owner_(owner), screen_(std::move(screen)), own_(margins) {
     useProgramMargins(screen_.primary);
 }
 
@@ -31,8 +28,6 @@ frmZelvaro::~frmZelvaro() = default;
 
 void frmZelvaro::Load() {
     if (loaded()) return;
-    // The only frame covers the primary screen as it is when it loads.
-    if (!owner_) screen_ = platform::primaryOf(runtime_.screens());
     tmrMinuterie_ = runtime_.createTimer(fade::kDelay, [this] { tmrMinuterie_Timer(); });
     window_ = runtime_.createFrameWindow(*this, screen_);
     if (!window_) return; // the runtime has told the user why
@@ -41,13 +36,7 @@ void frmZelvaro::Load() {
 }
 
 void frmZelvaro::Unload() {
-    if (!loaded()) return;
-    if (owner_) return owner_->Unload();
-    bool cancel = false;
-    Form_Unload(cancel);
-    if (cancel) return;
-    closeWindow();
-    runtime_.quit();
+    if (loaded()) owner_.Unload();
 }
 
 void frmZelvaro::closeWindow() {
@@ -68,8 +57,6 @@ void frmZelvaro::Form_Load() {
         pixels(bounds.left, screen.twipsPerPixelX), pixels(bounds.top, screen.twipsPerPixelY),
         pixels(bounds.width, screen.twipsPerPixelX), pixels(bounds.height, screen.twipsPerPixelY));
 
-    // A frame of several was given its margins by its owner, which reads the store for them all.
-    if (!owner_) margins::load(runtime_);
     limits_ = margins::computeLimits(screen);
     modRégions::AppliquerMarges(*this);
     if (hasKeyboard()) tmrMinuterie_->setEnabled(true);
@@ -109,7 +96,7 @@ void frmZelvaro::Form_MouseDown(std::int16_t Button, std::int16_t /*Shift*/, dou
                                 double /*Y*/) {
     // Any click on a band gives this frame the keyboard, whichever window had it.
     window_->takeKeyboard();
-    if (owner_) owner_->clicked(*this);
+    owner_.clicked(*this);
     if (Button != platform::buttons::Right) return;
     frmPopup& menu = popup();
     menu.Load();
@@ -130,13 +117,6 @@ frmAPropos& frmZelvaro::aPropos() {
     return *aPropos_;
 }
 
-void frmZelvaro::Form_Unload(bool& /*Cancel*/) {
-    if (owner_)
-        owner_->save();
-    else
-        margins::save(runtime_);
-}
-
 void frmZelvaro::tmrMinuterie_Timer() {
     tmrMinuterie_->setEnabled(false);
     for (std::int16_t red = modRégions::kGlowRed; red >= 0; red -= fade::kRedStep) {
@@ -146,7 +126,7 @@ void frmZelvaro::tmrMinuterie_Timer() {
 }
 
 bool frmZelvaro::hasKeyboard() const {
-    return !owner_ || owner_->keyboardFrame() == this;
+    return owner_.keyboardFrame() == this;
 }
 
 void frmZelvaro::keyboardMoved(bool here) {
@@ -171,35 +151,23 @@ void frmZelvaro::useProgramMargins(bool use) {
     usesProgramMargins_ = use;
 }
 
-// Keys go to the frame that has the keyboard, whichever window the system gave them to.
+// The owner decides where input goes: keys to the frame that has the keyboard, whichever window
+// the system gave them to, and nowhere while the About box is open.
 void frmZelvaro::onKeyDown(std::int16_t keyCode, std::int16_t shift) {
-    if (owner_) return owner_->keyDown(keyCode, shift);
-    if (loaded()) Form_KeyDown(keyCode, shift);
+    owner_.keyDown(keyCode, shift);
 }
 void frmZelvaro::onKeyUp(std::int16_t keyCode, std::int16_t shift) {
-    if (owner_) return owner_->keyUp(keyCode, shift);
-    Form_KeyUp(keyCode, shift);
+    owner_.keyUp(keyCode, shift);
 }
 void frmZelvaro::onMouseDown(std::int16_t button, std::int16_t shift, double x, double y) {
-    if (!loaded()) return;
-    if (owner_) {
-        if (!owner_->isLive(*this)) return;
-        const auto busy = owner_->busy();
-        if (!owner_->modal()) Form_MouseDown(button, shift, x, y);
-        return;
-    }
-    Form_MouseDown(button, shift, x, y);
+    owner_.mouseDown(*this, button, shift, x, y);
 }
 void frmZelvaro::onCloseRequest() {
     Unload();
 }
 
 void frmZelvaro::onDisplayChange() {
-    if (owner_) return owner_->screensChanged();
-    if (loaded()) {
-        screen_ = platform::primaryOf(runtime_.screens());
-        refitToScreen();
-    }
+    owner_.screensChanged();
 }
 
 void frmZelvaro::setScreen(const platform::Screen& screen) {
@@ -220,8 +188,7 @@ void frmZelvaro::refitToScreen() {
 }
 
 void frmZelvaro::onSecondStart() {
-    if (owner_) return owner_->secondStart();
-    secondStart();
+    owner_.secondStart();
 }
 
 bool frmZelvaro::aboutBoxOpen() const {

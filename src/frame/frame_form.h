@@ -1,7 +1,7 @@
 // The frame form: a frame over one whole screen that takes the arrow keys, Escape and the right
-// click, glows while adjusted, fades back to black, and saves the margins when it closes. On its
-// own it covers the primary screen with the program-wide margins; with several screens,
-// ScreenFrames owns one per checked screen and decides what concerns them all.
+// click, glows while adjusted, fades back to black, and saves the margins when it closes.
+// ScreenFrames owns one per checked screen and decides what concerns them all: where keys go,
+// the store, and every way out.
 #pragma once
 
 #include <chrono>
@@ -28,8 +28,6 @@ inline constexpr std::chrono::milliseconds kShadePause = 25ms;
 
 class frmZelvaro final : private platform::WindowEvents {
   public:
-    // The only frame, on the primary screen.
-    explicit frmZelvaro(platform::Runtime& runtime);
     // One of the frames of the owner, on this screen, starting with these margins.
     frmZelvaro(platform::Runtime& runtime, ScreenFrames& owner, platform::Screen screen,
                margins::Pair margins);
@@ -39,8 +37,8 @@ class frmZelvaro final : private platform::WindowEvents {
 
     // Creates the window and runs Form_Load; loading a loaded form does nothing.
     void Load();
-    // Runs Form_Unload and, unless it cancels, closes the window and ends the program; unloading a
-    // form that is not loaded does nothing. With an owner, the owner unloads every frame.
+    // The owner saves and closes every frame and ends the program; unloading a form that is not
+    // loaded does nothing.
     void Unload();
     // Closes the window without ending the program: its screen went away or was unchecked.
     void closeWindow();
@@ -50,7 +48,6 @@ class frmZelvaro final : private platform::WindowEvents {
     void Form_KeyDown(std::int16_t KeyCode, std::int16_t Shift);
     void Form_KeyUp(std::int16_t KeyCode, std::int16_t Shift);
     void Form_MouseDown(std::int16_t Button, std::int16_t Shift, double X, double Y);
-    void Form_Unload(bool& Cancel);
     void tmrMinuterie_Timer();
     // The screen changed under the frame: cover it again, with limits for its new size.
     void refitToScreen();
@@ -74,7 +71,7 @@ class frmZelvaro final : private platform::WindowEvents {
     // The keyboard came to this frame (it glows, then fades) or left it (it turns black). The
     // window system's focus may stay with another frame's window: the owner hands keys on.
     void keyboardMoved(bool here);
-    ScreenFrames* owner() { return owner_; }
+    ScreenFrames& owner() { return owner_; }
     // Zelvaro was started again while this frame runs: rather than a second frame, whose margins
     // would overwrite these on exit, this one comes forward, takes the keyboard and glows. While
     // its About box is open, the box comes forward instead and the frame stays as it is.
@@ -102,9 +99,9 @@ class frmZelvaro final : private platform::WindowEvents {
     void glowThenFade();
 
     platform::Runtime& runtime_;
-    ScreenFrames* owner_ = nullptr;
+    ScreenFrames& owner_;
     platform::Screen screen_;
-    bool usesProgramMargins_ = true;
+    bool usesProgramMargins_ = false;
     margins::Pair own_;
     std::unique_ptr<platform::FrameWindow> window_;
     std::unique_ptr<platform::Timer> tmrMinuterie_;

@@ -24,16 +24,16 @@ std::u16string frmPopup::screenCaption(std::size_t number, const platform::Scree
 void frmPopup::Load() {
     loaded_ = true;
     items_.assign(kItems.begin(), kItems.end());
-    const ScreenFrames* owner = frame_.owner();
-    if (!owner || owner->screens().size() < 2) return;
-    const auto& screens = owner->screens();
+    const ScreenFrames& owner = frame_.owner();
+    const auto& screens = owner.screens();
+    if (screens.size() < 2) return;
     captions_.clear();
     screenItems_.clear();
     // Captions first: the items point into them.
     for (std::size_t i = 0; i < screens.size(); ++i)
         captions_.push_back(screenCaption(i + 1, screens[i]));
     for (std::size_t i = 0; i < screens.size(); ++i)
-        screenItems_.push_back({captions_[i], false, true, owner->hasFrame(i)});
+        screenItems_.push_back({captions_[i], false, true, owner.hasFrame(i)});
     platform::MenuItem submenu = kScreensItem;
     submenu.submenu = screenItems_;
     items_.insert(items_.begin() + mnuPopupÉcrans, {submenu, kItems[mnuPopupSep2]});
@@ -62,11 +62,7 @@ void frmPopup::click(const platform::MenuChoice& choice) {
 }
 
 void frmPopup::mnuPopupAProposDe_Click() {
-    if (ScreenFrames* owner = frame_.owner()) {
-        const auto modal = owner->modalShown();
-        frame_.aPropos().Show();
-        return;
-    }
+    const auto modal = frame_.owner().modalShown();
     frame_.aPropos().Show();
 }
 
@@ -82,7 +78,7 @@ void frmPopup::mnuPopupQuitter_Click() {
 }
 
 void frmPopup::mnuPopupÉcran_Click(std::size_t screen) {
-    if (ScreenFrames* owner = frame_.owner()) owner->toggle(screen);
+    frame_.owner().toggle(screen);
 }
 
 } // namespace zelvaro

@@ -252,6 +252,13 @@ void ScreenFrames::keyUp(std::int16_t keyCode, std::int16_t shift) {
     keyboard_->Form_KeyUp(keyCode, shift);
 }
 
+void ScreenFrames::mouseDown(frmZelvaro& frame, std::int16_t button, std::int16_t shift, double x,
+                             double y) {
+    if (modal_ || !frame.loaded() || !isLive(frame)) return;
+    const Scope scope = busy();
+    frame.Form_MouseDown(button, shift, x, y);
+}
+
 void ScreenFrames::screensChanged() {
     if (loaded_) follower_->setEnabled(true);
 }

@@ -59,6 +59,7 @@ class ScreenFrames final {
     void clicked(frmZelvaro& frame);
     void keyDown(std::int16_t keyCode, std::int16_t shift);
     void keyUp(std::int16_t keyCode, std::int16_t shift);
+    void mouseDown(frmZelvaro& frame, std::int16_t button, std::int16_t shift, double x, double y);
     void screensChanged();
     // Zelvaro was started again: the frame with the keyboard comes forward and glows.
     void secondStart();
@@ -74,12 +75,11 @@ class ScreenFrames final {
       private:
         int& depth_;
     };
-    Scope busy() { return Scope(busy_); }
     // While the About box is open no frame takes input, whichever frame opened it.
     Scope modalShown() { return Scope(modal_); }
-    bool modal() const { return modal_ > 0; }
 
   private:
+    Scope busy() { return Scope(busy_); }
     void follow();
     void closeGoing();
     // The present screens that get a frame: the checked ones, or the primary if none is present.
