@@ -62,7 +62,6 @@ void frmPopup::click(const platform::MenuChoice& choice) {
 }
 
 void frmPopup::mnuPopupAProposDe_Click() {
-    const auto modal = frame_.owner().modalShown();
     frame_.aPropos().Show();
 }
 

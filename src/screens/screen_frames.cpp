@@ -240,21 +240,28 @@ void ScreenFrames::clicked(frmZelvaro& frame) {
     frame.keyboardMoved(true);
 }
 
+frmZelvaro* ScreenFrames::aboutBoxFrame() const {
+    for (const auto* frames : {&frames_, &going_})
+        for (const auto& frame : *frames)
+            if (frame->loaded() && frame->aboutBoxOpen()) return frame.get();
+    return nullptr;
+}
+
 void ScreenFrames::keyDown(std::int16_t keyCode, std::int16_t shift) {
-    if (modal_ || !keyboard_ || !keyboard_->loaded()) return;
+    if (modal() || !keyboard_ || !keyboard_->loaded()) return;
     const Scope scope = busy();
     keyboard_->Form_KeyDown(keyCode, shift);
 }
 
 void ScreenFrames::keyUp(std::int16_t keyCode, std::int16_t shift) {
-    if (!keyboard_) return;
+    if (modal() || !keyboard_) return;
     const Scope scope = busy();
     keyboard_->Form_KeyUp(keyCode, shift);
 }
 
 void ScreenFrames::mouseDown(frmZelvaro& frame, std::int16_t button, std::int16_t shift, double x,
                              double y) {
-    if (modal_ || !frame.loaded() || !isLive(frame)) return;
+    if (modal() || !frame.loaded() || !isLive(frame)) return;
     const Scope scope = busy();
     frame.Form_MouseDown(button, shift, x, y);
 }
@@ -267,8 +274,7 @@ void ScreenFrames::secondStart() {
     if (!loaded_ || !keyboard_) return;
     const Scope scope = busy();
     // The open About box comes forward, whichever frame opened it.
-    for (const auto& frame : frames_)
-        if (frame->aboutBoxOpen()) return frame->secondStart();
+    if (frmZelvaro* frame = aboutBoxFrame()) return frame->secondStart();
     keyboard_->secondStart();
 }
 

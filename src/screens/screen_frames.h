@@ -64,6 +64,7 @@ class ScreenFrames final {
     // Zelvaro was started again: the frame with the keyboard comes forward and glows.
     void secondStart();
 
+  private:
     // While a frame's handler runs, no frame is destroyed: a closed one waits until it is over.
     class [[nodiscard]] Scope {
       public:
@@ -75,11 +76,12 @@ class ScreenFrames final {
       private:
         int& depth_;
     };
-    // While the About box is open no frame takes input, whichever frame opened it.
-    Scope modalShown() { return Scope(modal_); }
-
-  private:
     Scope busy() { return Scope(busy_); }
+    // While the About box is open no frame takes a key, a release or a click, whichever frame
+    // opened it: a system disables at most the box's own frame.
+    bool modal() const { return aboutBoxFrame() != nullptr; }
+    // The frame whose About box is open, while its window is: the box goes with it.
+    frmZelvaro* aboutBoxFrame() const;
     void follow();
     void closeGoing();
     // The present screens that get a frame: the checked ones, or the primary if none is present.
@@ -105,7 +107,6 @@ class ScreenFrames final {
     // Some time during this run there was more than one screen: the store then names them all.
     bool severalScreens_ = false;
     int busy_ = 0;
-    int modal_ = 0;
 };
 
 } // namespace zelvaro

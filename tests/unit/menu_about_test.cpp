@@ -91,11 +91,14 @@ TEST_F(MenuTest, AboutIsModalAndTheFrameKeepsItsMarginsThroughIt) {
     runtime.runUntil(3100ms);
     EXPECT_EQ(runtime.modalShows, 1);
     EXPECT_TRUE(about().open);
+    const std::size_t colours = runtime.colours.size();
     runtime.press(keys::Right, 3200ms);
     runtime.press(keys::Escape, 3200ms);
-    runtime.dialogClick(frmAPropos::btnOK, 3300ms);
-    runtime.press(keys::Down, 3400ms);
-    runtime.runUntil(3500ms);
+    runtime.runUntil(5s);
+    EXPECT_EQ(runtime.colours.size(), colours) << "no release rearms the fade";
+    runtime.dialogClick(frmAPropos::btnOK, 5s);
+    runtime.press(keys::Down, 5100ms);
+    runtime.runUntil(5200ms);
     EXPECT_FALSE(about().open);
     EXPECT_FALSE(runtime.quitRequested);
     EXPECT_EQ(margins::MargeHorizontale, 20);

@@ -247,13 +247,18 @@ TEST_F(Screens, ASizeChangeOnOneScreenRefitsOnlyItsFrame) {
     EXPECT_EQ(bands(kTelevision.identity), std::pair(20, 239));
 }
 
-TEST_F(Screens, ASecondStartWhileTheAboutBoxIsOpenBringsTheBoxForwardAndLeavesTheFrames) {
+TEST_F(Screens, AnAboutBoxHoldsEveryFramesInputAndASecondStartBringsItForward) {
     frames.Load();
+    toggle(u"A", 1);
+    runtime.mouseDownOn(kTelevision.identity, buttons::Left, runtime.now());
     runtime.runFor(3s);
-    choose(u"A", frmPopup::mnuPopupAProposDe);
+    choose(kTelevision.identity, frmPopup::mnuPopupAProposDe);
     ASSERT_TRUE(runtime.dialog.open);
     const std::size_t colours = runtime.colours.size();
     runtime.shown = false;
+    // Neither the other frame's click nor the keys reach a frame.
+    runtime.mouseDownOn(u"A", buttons::Left, runtime.now());
+    press(keys::Right);
     runtime.secondStart(runtime.now());
     runtime.runFor(3s);
     EXPECT_EQ(runtime.dialogBroughtForward, 1);

@@ -211,7 +211,7 @@ void ScriptedRuntime::post(Millis at, std::function<void(platform::WindowEvents&
                            std::u16string screen) {
     queue_.push_back({at, nextOrder_++, [this, deliver = std::move(deliver), screen] {
                           const WindowRecord* target = screen.empty() ? focused_ : windowOn(screen);
-                          if (target && target->events && !dialog.open) deliver(*target->events);
+                          if (target && target->events) deliver(*target->events);
                       }});
 }
 
@@ -286,11 +286,8 @@ void ScriptedRuntime::closeRequest(Millis at) {
     post(at, [](platform::WindowEvents& e) { e.onCloseRequest(); });
 }
 
-// Not input: it reaches the frame while a dialog is open, as a message sent to a disabled window.
 void ScriptedRuntime::secondStart(Millis at) {
-    queue_.push_back({at, nextOrder_++, [this] {
-                          if (focused_ && focused_->events) focused_->events->onSecondStart();
-                      }});
+    post(at, [](platform::WindowEvents& e) { e.onSecondStart(); });
 }
 
 void ScriptedRuntime::runUntil(Millis until) {

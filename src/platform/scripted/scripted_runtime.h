@@ -73,8 +73,9 @@ class ScriptedRuntime final : public platform::Runtime, public platform::Regions
     void keyUp(std::int16_t key, Millis at);
     void press(std::int16_t key) { press(key, now_); }
     void press(std::int16_t key, Millis at);
-    // Keys, clicks and close requests go to the window that was last shown (activated); a click
-    // can also go to the frame window on a given screen.
+    // Keys, clicks and close requests go to the window that was last shown (activated), dialog
+    // open or not: the forms decide what a modal box holds back. A click can also go to the frame
+    // window on a given screen.
     void mouseDown(std::int16_t button, Millis at);
     void mouseDownOn(std::u16string_view screen, std::int16_t button, Millis at);
     void closeRequest(Millis at);
@@ -86,8 +87,7 @@ class ScriptedRuntime final : public platform::Runtime, public platform::Regions
     // The list of screens becomes this one (plugged, unplugged, rearranged, another primary) when
     // the clock reaches the given time; every open frame window hears of it.
     void changeScreens(std::vector<platform::Screen> screens, Millis at);
-    // Input to the open dialog; input to the frame is dropped while it is open, as a disabled
-    // owner drops it.
+    // Input to the open dialog.
     void dialogClick(int control, Millis at);
     void dialogMouseDown(int control, Millis at);
     void dialogMouseUp(int control, Millis at);
