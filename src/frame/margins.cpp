@@ -89,16 +89,6 @@ void save(platform::Runtime& runtime, const Keys& keys, const Pair& pair) {
                         platform::decimalText(pair.vertical));
 }
 
-void load(platform::Runtime& runtime) {
-    const Pair pair = load(runtime, primaryKeys());
-    MargeHorizontale = pair.horizontal;
-    MargeVerticale = pair.vertical;
-}
-
-void save(platform::Runtime& runtime) {
-    save(runtime, primaryKeys(), {MargeHorizontale, MargeVerticale});
-}
-
 Limits computeLimits(const platform::ScreenMetrics& screen) {
     return {limitFor(screen.widthTwips, screen.twipsPerPixelX),
             limitFor(screen.heightTwips, screen.twipsPerPixelY)};

@@ -1,5 +1,5 @@
 // The two frame thicknesses. The primary screen's frame keeps them in the program-wide pair: the
-// key handler and the menu's reset change them, the shape reads them, and the frame window loads
+// key handler and the menu's reset change them, the shape reads them, and the frames' owner loads
 // and saves them. A frame on any other screen keeps a pair of its own, stored under keys named
 // after its screen.
 #pragma once
@@ -56,9 +56,6 @@ Keys screenKeys(std::u16string_view token);
 Pair load(platform::Runtime& runtime, const Keys& keys);
 // Writes a pair as decimal text.
 void save(platform::Runtime& runtime, const Keys& keys, const Pair& pair);
-// The program-wide pair, under the primary keys.
-void load(platform::Runtime& runtime);
-void save(platform::Runtime& runtime);
 // The largest margins that still leave a hole of one to three pixels on this screen.
 Limits computeLimits(const platform::ScreenMetrics& screen);
 

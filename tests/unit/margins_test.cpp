@@ -85,9 +85,7 @@ TEST(MarginReset, GivesTheDefaultsEvenAboveTheLimits) {
 
 TEST(MarginStore, FirstRunGivesTheDefaultsAndWritesNothing) {
     scripted::ScriptedRuntime runtime;
-    margins::load(runtime);
-    EXPECT_EQ(MargeHorizontale, 20);
-    EXPECT_EQ(MargeVerticale, 50);
+    EXPECT_EQ(margins::load(runtime, margins::primaryKeys()), (margins::Pair{20, 50}));
     EXPECT_TRUE(runtime.writes.empty());
 }
 
@@ -95,9 +93,7 @@ TEST(MarginStore, StoredValuesLoadAsTheyAre) {
     scripted::ScriptedRuntime runtime;
     store(runtime, u"Horizontale", u"5000");
     store(runtime, u"Verticale", u"-7");
-    margins::load(runtime);
-    EXPECT_EQ(MargeHorizontale, 5000);
-    EXPECT_EQ(MargeVerticale, -7);
+    EXPECT_EQ(margins::load(runtime, margins::primaryKeys()), (margins::Pair{5000, -7}));
 }
 
 TEST(MarginStore, TextThatIsNotANumberGivesTheDefault) {
@@ -105,17 +101,13 @@ TEST(MarginStore, TextThatIsNotANumberGivesTheDefault) {
         scripted::ScriptedRuntime runtime;
         store(runtime, u"Horizontale", bad);
         store(runtime, u"Verticale", bad);
-        margins::load(runtime);
-        EXPECT_EQ(MargeHorizontale, 20);
-        EXPECT_EQ(MargeVerticale, 50);
+        EXPECT_EQ(margins::load(runtime, margins::primaryKeys()), (margins::Pair{20, 50}));
     }
 }
 
 TEST(MarginStore, SaveWritesBothKeysAsDecimalTextInOrder) {
     scripted::ScriptedRuntime runtime;
-    MargeHorizontale = 23;
-    MargeVerticale = -2147483647 - 1;
-    margins::save(runtime);
+    margins::save(runtime, margins::primaryKeys(), {23, -2147483647 - 1});
     ASSERT_EQ(runtime.writes.size(), 2u);
     EXPECT_EQ(runtime.writes[0].key, u"Horizontale");
     EXPECT_EQ(runtime.writes[0].value, u"23");
