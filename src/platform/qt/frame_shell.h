@@ -44,6 +44,8 @@ class FrameShell {
     // The frame that holds the keyboard keeps it (true), or leaves it to a dialog's window
     // (false).
     virtual void setKeyboardWanted(bool wanted) = 0;
+    // The desktop's bell, where the compositor lets a client ring it.
+    virtual void beep() = 0;
     // While the user-interface thread is blocked (the fade), handles what the display server sent
     // meanwhile: the buffers it has released, so that the next shade reuses one. Input stays
     // queued for the event loop.

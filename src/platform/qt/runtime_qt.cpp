@@ -196,6 +196,8 @@ QtRuntime::createDialog(const platform::DialogLayout& layout, platform::DialogEv
 }
 
 void QtRuntime::beep() {
+    // Qt's own bell is the X server's; its Wayland platform has none.
+    if (shell_) return shell_->beep();
     QApplication::beep();
 }
 

@@ -26,6 +26,7 @@
 #include "wlr-layer-shell-unstable-v1-client-protocol.h"
 #undef namespace
 #include "xdg-shell-client-protocol.h"
+#include "xdg-system-bell-v1-client-protocol.h"
 
 namespace zelvaro::wayland {
 
@@ -108,6 +109,12 @@ class LayerShell final : public QObject, public qt::FrameShell {
     std::unique_ptr<qt::FrameSurface> attachFrame(QWidget& frame, QScreen* screen,
                                                   std::function<void()> taken) override;
     void setKeyboardWanted(bool wanted) override;
+    // Where the compositor has a bell to ring (KWin 6, GNOME 47 on); wlroots 0.18 has none.
+    void beep() override {
+        if (!bell_) return;
+        xdg_system_bell_v1_ring(bell_.get(), nullptr);
+        flush();
+    }
     // Qt reads the connection only when its event loop runs: read and dispatch here.
     void handlePendingEvents() override {
         roundtrip();
@@ -150,6 +157,7 @@ class LayerShell final : public QObject, public qt::FrameShell {
     Proxy<zwlr_layer_shell_v1, zwlr_layer_shell_v1_destroy> layerShell_;
     std::uint32_t layerShellVersion_ = 0;
     Proxy<xdg_wm_base, xdg_wm_base_destroy> wmBase_;
+    Proxy<xdg_system_bell_v1, xdg_system_bell_v1_destroy> bell_;
     // Where the compositor sends the keyboard, seen by a keyboard of this code's own, whose events
     // wait on its own queue until it asks.
     std::unique_ptr<wl_event_queue, ProxyDeleter<wl_event_queue_destroy>> queue_;
@@ -182,6 +190,9 @@ const wl_registry_listener LayerShell::registryListener = {
                 self->wmBase_.reset(static_cast<xdg_wm_base*>(wl_registry_bind(
                     registry, name, &xdg_wm_base_interface, std::min(version, kWmBaseVersion))));
                 xdg_wm_base_add_listener(self->wmBase_.get(), &wmBaseListener, self);
+            } else if (std::strcmp(interface, xdg_system_bell_v1_interface.name) == 0) {
+                self->bell_.reset(static_cast<xdg_system_bell_v1*>(
+                    wl_registry_bind(registry, name, &xdg_system_bell_v1_interface, 1)));
             } else if (std::strcmp(interface, wl_seat_interface.name) == 0 && !self->seat_ &&
                        version >= kSeatVersion) {
                 // Bound through a wrapper, so that no event of the seat reaches Qt's queue.
