@@ -1,9 +1,11 @@
 #!/usr/bin/env python3
-"""The figures of a bench/run as results.json.
+"""The figures of a bench/run as results.json, and the page's tables from one or more of those.
 
-    report.py results DIR PROGRAM...   writes DIR/results.json from DIR/*.txt and DIR/micro.csv;
-                                       prints "taken" or "missing" and the name of every figure
-                                       the PROGRAMs and the core must have
+    report.py results DIR PROGRAM...   writes DIR/results.json from DIR/*.txt, DIR/micro.csv and
+                                       DIR/run.txt; prints "taken" or "missing" and the name of
+                                       every figure the PROGRAMs and the core must have
+    report.py page RESULTS.json...     prints the tables, each program with a column per run
+                                       (one run per Debian release), side by side
 """
 import csv
 import json
@@ -24,8 +26,8 @@ REQUIRED = {
     'qt_floor_wayland': ['startup_ms', 'startup_cpu_ms', 'rss_kb_idle', 'idle_cpu_ms',
                          'idle_wakeups'],
 }
-PROGRAMS = ['linux', 'windows', 'baseline', 'baseline_windows', 'wayland', 'baseline_wayland',
-            'qt_floor_wayland']
+PROGRAMS = ['linux', 'windows', 'baseline', 'baseline_windows', 'qt_floor', 'wayland',
+            'baseline_wayland', 'qt_floor_wayland']
 STEP_RATIOS = ['step_p50_ms', 'step_p99_ms', 'startup_ms', 'startup_cpu_ms']
 RATIOS = {
     'linux_to_baseline': STEP_RATIOS,
@@ -65,8 +67,9 @@ def results(folder, targets):
     for name in PROGRAMS:  # null when not measured; a figure not taken is null too
         path = folder / f'{name}.txt'
         if path.exists():
-            figures = pairs(path)
-            programs[name] = {key: number(figures.get(key, '')) for key in REQUIRED.get(name, KEYS)}
+            programs[name] = dict.fromkeys(REQUIRED.get(name, KEYS))
+            figures = {key: number(text) for key, text in pairs(path).items()}
+            programs[name].update((key, v) for key, v in figures.items() if v is not None)
         else:
             programs[name] = None
     ratios = {}
@@ -78,18 +81,208 @@ def results(folder, targets):
         else:
             ratios[pair] = None
     core = {key: micro(folder / 'micro.csv', name) for key, name in CORE.items()}
-    everything = {**programs, 'ratios': ratios, 'core': core}
+    everything = {**programs, 'ratios': ratios, 'core': core, 'run': pairs(folder / 'run.txt')}
     (folder / 'results.json').write_text(json.dumps(everything, indent=2, ensure_ascii=False) + '\n')
-    # qt_floor has no place in the file; its figures are checked all the same.
-    checks = [(f'{name} {key}', number(pairs(folder / f'{name}.txt').get(key, '')))
+    checks = [(f'{name} {key}', (programs[name] or {}).get(key))
               for name in targets for key in REQUIRED.get(name, KEYS)]
     checks += [(f'micro {name}', core[key]) for key, name in CORE.items()]
     for figure, value in checks:
         print('missing' if value is None else 'taken', figure)
 
 
+# --- The page ------------------------------------------------------------------------------------
+
+def fig(key):
+    return lambda programs, name: (programs[name] or {}).get(key)
+
+
+def growth(part='', prefix=''):  # how much that part of the resident memory grew over the steps
+    def figure(programs, name):
+        entry = programs[name] or {}
+        idle, after = (entry.get(f'{prefix}rss{part}_kb_{when}') for when in ('idle', 'after_steps'))
+        return None if idle is None or after is None else after - idle
+    return figure
+
+
+def both(first, second):  # two figures in one cell, "first / second"
+    return lambda programs, name: ' / '.join(text(f(programs, name)) for f in (first, second))
+
+
+def within(factor, floor=None, limit=None):  # at most factor × the floor's, and at most limit
+    def holds(programs, name, figure):
+        value, base = figure(programs, name), figure(programs, floor) if floor else 1
+        if value is None or base is None:
+            return None
+        return value <= factor * base and (limit is None or value <= limit)
+    return holds
+
+
+def equal(programs, name, figure):
+    before, after = figure(programs, name).split(' / ')
+    return None if '—' in (before, after) else before == after
+
+
+def text(value):
+    return '—' if value is None else str(value)
+
+
+def row(*cells):
+    return '| ' + ' | '.join(cells) + ' |'
+
+
+class Table:
+    """Each program's figure in a column per run, the first program's ratio to a floor in a column
+    per run, then the target; the first program's figure in bold where it misses its target."""
+
+    def __init__(self, heading, programs, runs, ratio_head=None):
+        self.runs, self.programs, self.ratio_head = runs, programs, ratio_head
+        self.lines = [heading, '']
+        heads = [f'{title}, {run["label"]}' for _, title in programs for run in runs]
+        if ratio_head:
+            heads += [f'{ratio_head}, {run["label"]}' for run in runs]
+        self.lines += [row('Measure', *heads, 'Target'),
+                       row('---', *['---:'] * len(heads), '---')]
+
+    def add(self, title, figure, target='', holds=None, floor=None, alone=False):
+        cells = []
+        for column, (name, _) in enumerate(self.programs):
+            for run in self.runs:
+                programs = run['programs']
+                value = '' if column and alone else text(figure(programs, name))
+                if column == 0 and programs[name] is None:
+                    value = 'skipped'
+                elif column == 0 and holds and holds(programs, name, figure) is False:
+                    value = f'**{value}**'
+                cells.append(value)
+        if self.ratio_head:
+            judged = self.programs[0][0]
+            for run in self.runs:
+                value = floor and ratio(figure(run['programs'], judged), figure(run['programs'], floor))
+                cells.append('' if not floor else '—' if value is None else f'{value:.2f}')
+        self.lines.append(row(title, *cells, target))
+
+
+def page(paths):
+    runs = [json.load(open(path)) for path in paths]
+    for run in runs:
+        run['programs'] = {name: run.get(name) for name in PROGRAMS}
+        run['label'] = run['run'].get('release', '?')
+    counts = runs[0]['run']
+    steps, idle, wsteps = counts['steps'], counts['idle'], counts['wayland_steps']
+    out = []
+    for run in runs:
+        info = run['run']
+        out += [f'**{info["release"]}**: measured {info["date"]}'
+                + (f' at commit {info["commit"]}' if info.get('commit') else '')
+                + f' on {info["cores"]} cores ({info["cpu"]}), {info["memory"]} of memory,',
+                f'{info["system"]}, kernel {info["kernel"]}, Qt {info["qt"]}, {info["wine"]}.',
+                f'Load average (1, 5, 15 min) {info["load_before"]} before the run and '
+                f'{info["load_after"]} after it;',
+                f'the X server, the probe and the programs ran at {info["priority"]}.', '']
+    out += ['A figure in bold misses its target.', '']
+
+    t = Table('**The Linux build (Qt) against the Xlib floor**',
+              [('linux', 'Zelvaro'), ('baseline', 'Floor (Xlib)')], runs)
+    floor_x = dict(floor='baseline')
+    t.add('step p50, ms', fig('step_p50_ms'))
+    t.add('step p99, ms', fig('step_p99_ms'), '≤ 2 and ≤ 2 × floor', within(2, limit=2, **floor_x))
+    t.add(f'start-up, median of {counts["startups"]}, ms', fig('startup_ms'), '≤ 3 × floor',
+          within(3, **floor_x))
+    t.add('CPU spent by the first frame, median, ms', fig('startup_cpu_ms'))
+    t.add('RSS idle, KB', fig('rss_kb_idle'))
+    t.add(f'RSS after {steps} steps, KB', fig('rss_kb_after_steps'))
+    t.add(f'growth over {steps} steps, KB', growth(), '≤ 64', within(64))
+    t.add('of which heaps and stacks / code and data of files, KB',
+          both(growth('_anon'), growth('_file')))
+    t.add(f'CPU over {idle} idle s, ms', fig('idle_cpu_ms'), '0', within(0))
+    t.add(f'wake-ups over {idle} idle s', fig('idle_wakeups'), '≤ 1', within(1))
+    out += t.lines + ['']
+
+    t = Table('**The Windows build against the Win32 floor, both under the same Wine**',
+              [('windows', 'Zelvaro'), ('baseline_windows', 'Floor (Win32)')], runs,
+              'Zelvaro ÷ floor')
+    floor_w = dict(floor='baseline_windows')
+    t.add('step p50, ms', fig('step_p50_ms'), '≤ 1.3 × floor', within(1.3, **floor_w), **floor_w)
+    t.add('step p99, ms', fig('step_p99_ms'), '≤ 1.3 × floor', within(1.3, **floor_w), **floor_w)
+    t.add(f'start-up, median of {counts["startups"]}, ms', fig('startup_ms'), **floor_w)
+    t.add(f'start-up in turns with the other, median of {counts["turn_starts"]}, ms',
+          fig('startup_in_turns_ms'), '≤ 1.3 × floor', within(1.3, **floor_w), **floor_w)
+    t.add("CPU spent by the first frame, the program's process, median, ms",
+          fig('startup_cpu_ms'), **floor_w)
+    t.add('CPU spent by the first frame, all Wine processes, median, ms',
+          fig('startup_wine_cpu_ms'), **floor_w)
+    t.add('cold start-up (no Wine running), ms', fig('startup_first_ms'), **floor_w)
+    t.add("RSS idle, the program's process, KB", fig('rss_kb_idle'), **floor_w)
+    t.add(f"growth over {steps} steps, the program's process, KB", growth(), '≤ 64', within(64))
+    t.add('of which heaps and stacks / code and data of files, KB',
+          both(growth('_anon'), growth('_file')))
+    t.add('Wine processes serving the program', fig('wine_processes_idle'), **floor_w)
+    t.add('RSS idle, summed over those processes, KB', fig('wine_rss_kb_idle'), **floor_w)
+    t.add('PSS idle, summed over those processes, KB', fig('wine_pss_kb_idle'), **floor_w)
+    t.add(f'growth over {steps} steps, those processes (RSS), KB', growth(prefix='wine_'))
+    t.add(f'CPU over {idle} idle s, ms', fig('idle_cpu_ms'), '0', within(0))
+    t.add(f'wake-ups over {idle} idle s', fig('idle_wakeups'), '≤ 1', within(1))
+    t.add('zelvaro.exe, bytes', fig('exe_bytes'), '≤ 524288 (512 KB)', within(524288), alone=True)
+    t.add('regions alive, before / after 10000 steps',
+          both(fig('gdi_objects_before'), fig('gdi_objects_after')), 'equal', equal, alone=True)
+    out += t.lines
+
+    if any(run['programs']['baseline_wayland'] for run in runs):
+        t = Table('**The Wayland frame (Qt, layer shell) on headless sway, against a bare '
+                  'layer-shell\nclient and a bare Qt window**',
+                  [('wayland', 'Zelvaro'), ('baseline_wayland', 'Floor (layer shell)'),
+                   ('qt_floor_wayland', 'Qt window alone')], runs,
+                  'Zelvaro ÷ the floor of its target')
+        layer, qt = dict(floor='baseline_wayland'), dict(floor='qt_floor_wayland')
+        t.add('step p50, ms', fig('step_p50_ms'), '≤ 2 × floor', within(2, **layer), **layer)
+        t.add('step p99, ms', fig('step_p99_ms'), **layer)
+        t.add(f'start-up, median of {counts["startups"]}, ms', fig('startup_ms'),
+              '≤ 1.3 × Qt window', within(1.3, **qt), **qt)
+        t.add('CPU spent by the first frame, median, ms', fig('startup_cpu_ms'), **qt)
+        t.add('RSS idle, KB', fig('rss_kb_idle'), '≤ 1.3 × Qt window', within(1.3, **qt), **qt)
+        t.add(f'growth over {wsteps} steps, KB', growth(), '0', within(0))
+        t.add('of which heaps and stacks / code and data of files, KB',
+              both(growth('_anon'), growth('_file')))
+        t.add('of which shared memory (buffers the compositor reads), KB', growth('_shmem'))
+        t.add('of the RSS idle, shared memory, KB', fig('rss_shmem_kb_idle'))
+        t.add(f'CPU over {idle} idle s, ms', fig('idle_cpu_ms'), '0', within(0))
+        t.add(f'wake-ups over {idle} idle s', fig('idle_wakeups'), '≤ 1', within(1))
+        out += [''] + t.lines
+
+    out += ['', row('Core alone (Google Benchmark)', *[f'ns per call, {run["label"]}' for run in runs]),
+            row('---', *['---:'] * len(runs))]
+    for title, key in [('`modRégions::AppliquerMarges` (scripted runtime)', 'applique_marges_ns'),
+                       ('`modRégions::innerRectangle`', 'inner_rectangle_ns'),
+                       ('`modGénéral::DecoderTexte`, 152 digits', 'decoder_texte_152_digits_ns')]:
+        out.append(row(title, *[text(run['core'][key]) for run in runs]))
+
+    # Where each program's time and memory go, from the floor up: the bare X client, Qt alone
+    # doing the same job, then Zelvaro; the bare Win32 program, then Zelvaro, under Wine.
+    keys = ['startup_ms', 'rss_kb_idle', 'step_p50_ms', 'back_to_back_p50_ms', 'step_cpu_us',
+            'step_server_cpu_us']
+    out += ['', row('Program', 'Release', 'start-up, ms', 'RSS idle, KB', 'step p50, ms',
+                    'back-to-back p50, ms', 'program CPU per step, µs',
+                    'display server CPU per step, µs'),
+            row('---', '---', *['---:'] * len(keys))]
+    for name, title in [('baseline', 'Floor (Xlib + XShape)'),
+                        ('qt_floor', 'Qt Widgets alone (bench/qt_floor.cpp)'),
+                        ('linux', 'Zelvaro, Linux (Qt)'),
+                        ('baseline_windows', 'Floor (Win32 + SetWindowRgn, Wine)'),
+                        ('windows', 'Zelvaro, Windows (Wine)'),
+                        ('baseline_wayland', 'Floor (layer shell, sway)'),
+                        ('qt_floor_wayland', 'Qt window alone (sway)'),
+                        ('wayland', 'Zelvaro, Wayland (sway)')]:
+        for run in runs:
+            if run['programs'][name] is not None:
+                out.append(row(title, run['label'],
+                               *[text(fig(key)(run['programs'], name)) for key in keys]))
+    print('\n'.join(out))
+
+
 if __name__ == '__main__':
     if len(sys.argv) > 2 and sys.argv[1] == 'results':
         results(Path(sys.argv[2]), sys.argv[3:])
+    elif len(sys.argv) > 2 and sys.argv[1] == 'page':
+        page(sys.argv[2:])
     else:
         sys.exit(__doc__)
