@@ -56,9 +56,9 @@ class Win32Runtime final : public platform::Runtime, public platform::Regions {
     friend class Win32Timer;
     static LRESULT CALLBACK timerWindowProc(HWND window, UINT message, WPARAM wParam,
                                             LPARAM lParam) noexcept;
-    // Wine 8 tells its programs nothing of displays that the X server adds, removes or resizes:
-    // there, the list is compared four times a second and the windows are told as Windows would
-    // tell them.
+    // Neither Wine 8 nor Wine 10 tells its programs of displays that the X server adds, removes
+    // or resizes, not even once a program has listed them again: under Wine, the list is compared
+    // four times a second and the windows are told as Windows would tell them.
     void watchScreensUnderWine();
     void compareScreens() noexcept;
 
