@@ -51,7 +51,9 @@ int run(const zelvaro::qt::SessionChoice& choice, zelvaro::qt::TerminationSignal
     // From outside the windows, handed to the frames as a window hears it: another start, a
     // signal (ends the program as Escape does, margins saved).
     instance->onSecondStart([&runtime] { return runtime.secondStart(); });
-    terminations.onSignal([&runtime] { runtime.closeRequest(); });
+    terminations.onSignal([&runtime] {
+        if (!runtime.closeRequest()) runtime.quit();
+    });
 
     frames.Load();
     if (!frames.loaded())
