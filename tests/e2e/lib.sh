@@ -283,15 +283,14 @@ wait_bands() { wait_for "$4" captured_bands_are "$1" "$2" "$3"; } # horizontal v
 # Follows the colour of pixel ($1,$2): one "ms r,g,b" line at the start and one at each change, in
 # milliseconds from the start, until it changes to black after some other change (a new frame may
 # show black for a moment as it maps, and a busy machine may hide the glow's first shade); more
-# than $3 ms is an error; more of xpixels watch's options may follow. Targets without an X screen
-# replace it.
-pixel_watch() { xpixels watch "$1" "$2" 1 1 "$3" --until "$E2E_BLACK" --after-other "${@:4}"; }
+# than $3 ms is an error. Targets without an X screen replace it.
+pixel_watch() { xpixels watch "$1" "$2" 1 1 "$3" --until "$E2E_BLACK" --after-other; }
 
 # Follows an area: xpixels watch's arguments and lines. Targets without an X screen replace it.
 area_watch() { xpixels watch "$@"; } # x y width height ms [--changes N] [--settle MS] [--save PREFIX]
 
 # Starts following pixel ($1,$2) in the background, at most $3 ms, for fade_seen.
-watch_fade() { # x y ms [pixel_watch options]
+watch_fade() { # x y ms
     inside_screen "$1" "$2" 1 1 || return
     E2E_WATCH=$e2e_artifacts/watch-$(now_ms)
     pixel_watch "$@" >"$E2E_WATCH" 2>"$E2E_WATCH.err" &
