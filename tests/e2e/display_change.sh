@@ -1,12 +1,9 @@
 #!/usr/bin/env bash
 # The screen's resolution changes under a running frame: the frame covers the new screen.
 # Usage: display_change.sh TARGET, with the target's variables in the environment.
-here=$(cd "$(dirname "$0")" && pwd)
 export E2E_WIDTH=1280 E2E_HEIGHT=1024
-source "$here/lib.sh"
-source "$here/target-$1.sh"
+source "$(dirname "$0")/lib.sh" "$1"
 
-trap 'target_kill; stop_display' EXIT
 start_display
 target_clear_settings
 

@@ -2,11 +2,8 @@
 # The frame as a user meets it: start-up glow and fade, the hole, the arrow keys, a letter, Escape,
 # the margins kept for the next start, and stored values that are not plain margins.
 # Usage: frame.sh TARGET, with the target's variables in the environment (see target-*.sh).
-here=$(cd "$(dirname "$0")" && pwd)
-source "$here/lib.sh"
-source "$here/target-$1.sh"
+source "$(dirname "$0")/lib.sh" "$1"
 
-trap 'target_kill; stop_display' EXIT
 start_display
 target_clear_settings
 
@@ -100,7 +97,7 @@ target_store Verticale 5000
 target_start
 check "stored \"abc\" starts with the default side bands" wait_for 30 shaded_at 19 $((E2E_HEIGHT / 2))
 # Wine 10 may show a stray column beside a new shape until its next paint: the edge as it settles.
-check "the side band edge is at 20" wait_pixel 20 $((E2E_HEIGHT / 2)) 3 "$E2E_DESKTOP"
+check "the side band edge is at 20" wait_for 3 captured pixel_is 20 $((E2E_HEIGHT / 2)) "$E2E_DESKTOP"
 xdotool key Escape
 check "the program with odd stored values ends on Escape" target_wait_exit 2
 check "the unload rewrites clean decimal text" same_text "$(target_stored Horizontale)" 20
@@ -112,7 +109,7 @@ target_store Horizontale -7
 target_store Verticale ""
 target_start
 check "stored \"\" starts with the default top band" wait_for 30 shaded_at $((E2E_WIDTH / 2)) 49
-check "the top band edge is at 50" wait_pixel $((E2E_WIDTH / 2)) 50 3 "$E2E_DESKTOP"
+check "the top band edge is at 50" wait_for 3 captured pixel_is $((E2E_WIDTH / 2)) 50 "$E2E_DESKTOP"
 xdotool key Escape
 check "the program with a negative margin ends on Escape" target_wait_exit 2
 check "a stored -7 is kept as it is" same_text "$(target_stored Horizontale)" -7

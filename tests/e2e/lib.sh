@@ -1,5 +1,5 @@
 # Helpers for end-to-end tests: a private X server, pixels read back from it, and the program
-# under test started, stopped and its stored margins read and written.
+# under test started and stopped. Sourced as lib.sh TARGET, it also sources the target's adapter.
 #
 # No helper passes on nothing. One that cannot tell whether its check holds (a tool failed or
 # complained, an image is empty or not the size asked for, a place lies outside the screen, a
@@ -28,27 +28,6 @@ e2e_notes=$e2e_artifacts/check-notes
 : >"$e2e_notes"
 
 log() { printf '%s\n' "$*" >&2; }
-
-# Compositors refuse root, so their scenarios run the program as an unprivileged user, which may
-# not enter the build tree (root's home is mode 700): what that user runs, reads and writes lives
-# in a folder of its own, E2E_USER_DIR, with the settings. Each file named is copied to its bin/.
-E2E_UID=65534
-user_side() { # file...
-    E2E_USER_DIR=$(mktemp -d /tmp/zelvaro-user.XXXXXX)
-    export XDG_CONFIG_HOME=$E2E_USER_DIR/config
-    E2E_SETTINGS_FILE=$XDG_CONFIG_HOME/Zelvaro/Zelvaro.conf
-    mkdir -p "$E2E_USER_DIR/bin" "$XDG_CONFIG_HOME/Zelvaro"
-    [ $# -eq 0 ] || cp "$@" "$E2E_USER_DIR/bin/"
-    chown -R "$E2E_UID:$E2E_UID" "$E2E_USER_DIR"
-}
-# A simple command, not a function, so that a program started with it in the background is $!.
-E2E_AS_USER=(setpriv --reuid="$E2E_UID" --regid="$E2E_UID" --clear-groups)
-as_user() { "${E2E_AS_USER[@]}" "$@"; }
-# The X sockets' folder as a system makes it at boot: XWayland started by that user would make it
-# its own, and mutter then refuses it.
-x11_socket_folder() {
-    mkdir -p /tmp/.X11-unix && chown root:root /tmp/.X11-unix && chmod 1777 /tmp/.X11-unix
-}
 
 # Says why a check cannot tell; returns 2, which also ends a wait.
 cannot_tell() {
@@ -115,34 +94,89 @@ finish() {
     exit 1
 }
 
-# A private X server at the test resolution, with a coloured root; E2E_WM=openbox also starts that
-# window manager, otherwise there is none.
-start_display() {
-    local fd_file
-    fd_file=$(mktemp)
-    Xvfb -displayfd 3 -screen 0 "${E2E_WIDTH}x${E2E_HEIGHT}x24" -noreset -nolisten tcp \
-        3>"$fd_file" 2>"$e2e_artifacts/xvfb.log" &
-    E2E_XVFB_PID=$!
-    local tries=0
-    while [ ! -s "$fd_file" ]; do
-        tries=$((tries + 1))
-        [ "$tries" -lt 100 ] || { log "Xvfb did not start"; return 1; }
-        sleep 0.05
-    done
-    export DISPLAY=":$(head -n1 "$fd_file")"
-    rm -f "$fd_file"
-    xsetroot -solid "$E2E_ROOT_COLOUR"
-    start_window_manager
+# The program as the target starts it, E2E_PROGRAM: in the background, waited for, or a second
+# time in the foreground (its exit status).
+target_start() {
+    "${E2E_PROGRAM[@]}" >>"$e2e_artifacts/program.log" 2>&1 &
+    E2E_PID=$!
+}
+target_wait_exit() { wait_exit "$E2E_PID" "$1"; } # seconds
+target_run_again() { timeout 10 "${E2E_PROGRAM[@]}" >>"$e2e_artifacts/program.log" 2>&1; }
+# The program ends before its display does: Qt 6.4 can hang at exit when both go at once.
+target_kill() {
+    [ -n "${E2E_PID:-}" ] && kill "$E2E_PID" 2>/dev/null || return 0
+    wait_exit "$E2E_PID" 5 || kill -KILL "$E2E_PID" 2>/dev/null || true
+}
+target_end() { :; }
+
+# A stand-in for the shell's opener of addresses: a program that adds each it is handed to a file.
+write_recorder() { # program record-file
+    printf '#!/bin/sh\nprintf "%%s\\n" "$*" >> "%s"\n' "$2" >"$1"
+    chmod 755 "$1"
+    : >"$2"
 }
 
-# Openbox when E2E_WM asks for it; otherwise no window manager.
-start_window_manager() {
+# An X server on a free display number, from its command without -displayfd; its output in
+# NAME.log.
+start_x() { # name command...
+    local fd_file
+    fd_file=$(mktemp)
+    "${@:2}" -displayfd 3 -noreset -nolisten tcp 3>"$fd_file" >"$e2e_artifacts/$1.log" 2>&1 &
+    E2E_XVFB_PID=$!
+    wait_for 30 test -s "$fd_file" ||
+        { log "$2 did not start; $1.log ends with:" && tail -n 5 "$e2e_artifacts/$1.log" >&2; return 1; }
+    export DISPLAY=":$(head -n1 "$fd_file")"
+    rm -f "$fd_file"
+}
+# The desktop on it: the coloured root, and openbox when E2E_WM=openbox asks for a window manager.
+start_desktop() {
+    xsetroot -solid "$E2E_ROOT_COLOUR"
     [ "${E2E_WM:-none}" = openbox ] || return 0
     openbox --sm-disable >"$e2e_artifacts/openbox.log" 2>&1 &
     E2E_WM_PID=$!
     wm_running() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; }
     wait_for 10 wm_running || { log "openbox did not start"; return 1; }
     log "window manager: openbox"
+}
+# A private X server at the test resolution.
+start_display() { start_x xvfb Xvfb -screen 0 "${E2E_WIDTH}x${E2E_HEIGHT}x24" && start_desktop; }
+
+# Several screens: a private Xorg (as root) with the dummy video driver, whose RandR outputs DUMMY0
+# to DUMMY15 are switched on and off as displays are plugged and unplugged; one 1024 × 768 screen,
+# and room in its virtual size for a second.
+E2E_SECOND_MODE=800x600_e2e
+start_dummy_display() {
+    local config=$e2e_artifacts/xorg-dummy.conf
+    printf '%s\n' 'Section "Device"' 'Identifier "dummy"' 'Driver "dummy"' 'VideoRam 256000' \
+        EndSection 'Section "Monitor"' 'Identifier "monitor"' 'HorizSync 5.0 - 1000.0' \
+        'VertRefresh 5.0 - 200.0' EndSection 'Section "Screen"' 'Identifier "screen"' \
+        'Device "dummy"' 'Monitor "monitor"' 'DefaultDepth 24' 'SubSection "Display"' 'Depth 24' \
+        'Virtual 4096 2160' EndSubSection EndSection >"$config"
+    start_x xorg Xorg -config "$config" -logfile "$e2e_artifacts/xorg-server.log" || return
+    xrandr --output DUMMY0 --mode 1024x768
+    xrandr --fb 1024x768
+    xrandr --newmode "$E2E_SECOND_MODE" 40 800 840 968 1056 600 601 605 628
+    xrandr --addmode DUMMY1 "$E2E_SECOND_MODE"
+    start_desktop
+}
+monitors_are() {
+    local listed
+    listed=$(tool xrandr --listmonitors) || return
+    listed=$(sed -n 's/^Monitors: //p' <<<"$listed")
+    is_number "$listed" "xrandr's count of monitors" || return
+    [ "$listed" = "$1" ] || { explain "$listed monitors"; return 1; }
+}
+# The second display, 800 × 600, plugged in right of the first, or unplugged; captures then take
+# the whole desktop.
+plug_second() {
+    tool xrandr --output DUMMY1 --mode "$E2E_SECOND_MODE" --right-of DUMMY0 || return
+    E2E_WIDTH=1824 E2E_HEIGHT=768
+    monitors_are 2
+}
+unplug_second() {
+    tool xrandr --output DUMMY1 --off && tool xrandr --fb 1024x768 || return
+    E2E_WIDTH=1024 E2E_HEIGHT=768
+    monitors_are 1
 }
 
 # Switches the screen to a smaller resolution, as a user changing it in the display settings.
@@ -242,22 +276,31 @@ wait_for() {
     done
 }
 
-# Waits up to $3 seconds for the pixel at ($1,$2) of a fresh capture to become $4.
-captured_pixel_is() { capture && pixel_is "$@"; }
-wait_pixel() { wait_for "$3" captured_pixel_is "$1" "$2" "$4"; }
+# A command on a fresh capture: captured pixel_is X Y COLOUR, and so on.
+captured() { capture && "$@"; }
 
-# The four band edges read along the middle of each side: "left top right bottom" as the
-# thickness of each band.
-bands_are() { # horizontal vertical colour
-    local h=$1 v=$2 c=$3 midx=$((E2E_WIDTH / 2)) midy=$((E2E_HEIGHT / 2)) found expected
-    found=$(pixels $((h - 1)) "$midy" "$h" "$midy" $((E2E_WIDTH - h - 1)) "$midy" \
-        $((E2E_WIDTH - h)) "$midy" "$midx" $((v - 1)) "$midx" "$v" \
-        "$midx" $((E2E_HEIGHT - v - 1)) "$midx" $((E2E_HEIGHT - v))) || return
-    expected=$(printf '%s\n' "$c" "$E2E_DESKTOP" "$E2E_DESKTOP" "$c" "$c" "$E2E_DESKTOP" \
-        "$E2E_DESKTOP" "$c")
-    [ "$found" = "$expected" ] && return
-    explain "band edges at $h and $v read: $(tr '\n' ' ' <<<"$found")"
-    return 1
+# The bands of a frame on the screen at (x0,y0) of size w × h, read along the middle of each side
+# of the last capture as the thickness of each band; the colour "any" takes every colour but the
+# desktop's (a glow may fade while a loaded machine looks).
+bands_on() { # x0 y0 w h horizontal vertical colour
+    local x0=$1 y0=$2 w=$3 h=$4 bh=$5 bv=$6 c=$7 d=$E2E_DESKTOP found i=0 seen
+    local midx=$((x0 + w / 2)) midy=$((y0 + h / 2))
+    local expected=("$c" "$d" "$d" "$c" "$c" "$d" "$d" "$c")
+    found=$(pixels $((x0 + bh - 1)) "$midy" $((x0 + bh)) "$midy" $((x0 + w - bh - 1)) "$midy" \
+        $((x0 + w - bh)) "$midy" "$midx" $((y0 + bv - 1)) "$midx" $((y0 + bv)) \
+        "$midx" $((y0 + h - bv - 1)) "$midx" $((y0 + h - bv))) || return
+    while read -r seen; do
+        if [ "${expected[i]}" = any ] && [ "$seen" != "$d" ] || [ "$seen" = "${expected[i]}" ]; then
+            i=$((i + 1))
+            continue
+        fi
+        explain "bands of $bh and $bv at ($x0,$y0) read: $(tr '\n' ' ' <<<"$found")"
+        return 1
+    done <<<"$found"
+}
+# Waits until the bands of the whole screen stand at the given margins in the given colour.
+wait_bands() { # horizontal vertical colour seconds
+    wait_for "$4" captured bands_on 0 0 "$E2E_WIDTH" "$E2E_HEIGHT" "$1" "$2" "$3"
 }
 
 # The bands at these margins in any shade of the fade: on a busy machine a capture may come during
@@ -266,7 +309,7 @@ bands_at() { # horizontal vertical
     local shade
     capture && shade=$(pixels 0 $((E2E_HEIGHT / 2))) || return
     [[ $shade =~ ^[0-9]+,0,0$ ]] || { explain "the left band reads $shade"; return 1; }
-    bands_are "$1" "$2" "$shade"
+    bands_on 0 0 "$E2E_WIDTH" "$E2E_HEIGHT" "$1" "$2" "$shade"
 }
 
 # A shade of the frame's red, black included, at ($1,$2) of a fresh capture.
@@ -275,10 +318,12 @@ shaded_at() {
     capture && shade=$(pixels "$1" "$2") || return
     [[ $shade =~ ^[0-9]+,0,0$ ]] || { explain "($1,$2) reads $shade"; return 1; }
 }
-
-# Waits until the bands stand at the given margins in the given colour.
-captured_bands_are() { capture && bands_are "$@"; }
-wait_bands() { wait_for "$4" captured_bands_are "$1" "$2" "$3"; } # horizontal vertical colour seconds
+# Anything but the desktop at ($1,$2) of a fresh capture: a band, a menu.
+covered_at() {
+    local found
+    capture && found=$(pixels "$1" "$2") || return
+    [ "$found" != "$E2E_DESKTOP" ]
+}
 
 # Follows the colour of pixel ($1,$2): one "ms r,g,b" line at the start and one at each change, in
 # milliseconds from the start, until it changes to black after some other change (a new frame may
@@ -391,8 +436,7 @@ open_backdrop() { # x y
     [ -z "${e2e_backdrop:-}" ] || return 0
     xpixels window $(($1 - 100)) $(($2 - 50)) 200 100 >"$e2e_artifacts/backdrop.log" 2>&1 &
     e2e_backdrop=$!
-    backdrop_mapped() { grep -q '^mapped' "$e2e_artifacts/backdrop.log"; }
-    wait_for 5 backdrop_mapped
+    wait_for 5 grep -q '^mapped' "$e2e_artifacts/backdrop.log"
 }
 
 # A click at ($1,$2) reaches the window beneath: it logs the button there.
@@ -416,3 +460,9 @@ target_keyboard_taken() {
     [ "$(grep '^keyboard' "$e2e_artifacts/backdrop.log" | tail -n1)" != "keyboard enter" ]
 }
 no_key_beneath() { ! grep -q '^key ' "$e2e_artifacts/backdrop.log"; }
+
+# lib.sh TARGET: the scenario's target, target-TARGET.sh, whose program and display end with it.
+if [ -n "${1:-}" ]; then
+    source "$(dirname "${BASH_SOURCE[0]}")/target-$1.sh"
+    trap 'target_kill; stop_display' EXIT
+fi

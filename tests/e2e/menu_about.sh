@@ -5,22 +5,17 @@
 # Usage: menu_about.sh TARGET, with the target's variables in the environment (see target-*.sh)
 # and the expected addresses in ZELVARO_WEB_ADDRESS, ZELVARO_EMAIL_ADDRESS and
 # ZELVARO_DONATION_ADDRESS.
-here=$(cd "$(dirname "$0")" && pwd)
-source "$here/lib.sh"
-source "$here/target-$1.sh"
+source "$(dirname "$0")/lib.sh" "$1"
 
-trap 'target_kill; stop_display' EXIT
 start_display
 target_clear_settings
 target_record_shell "$e2e_artifacts/shell.log"
 
 midy=$((E2E_HEIGHT / 2))
-menu_open_at() { ! pixel_is "$1" "$2" "$E2E_DESKTOP"; }
-captured_menu_open_at() { capture && menu_open_at "$@"; }
 # Opens the menu on the left band; it opens at the pointer, over the desktop beside the band.
 right_click_band() {
     xdotool mousemove 10 "$midy" click 3
-    wait_for 5 captured_menu_open_at 40 $((midy + 10))
+    wait_for 5 covered_at 40 $((midy + 10))
 }
 about_window() { xdotool search --onlyvisible --name "^A propos de Zelvaro v1.2.2\$" 2>/dev/null | head -n1; }
 about_open() { [ -n "$(about_window)" ]; }

@@ -1,17 +1,12 @@
 #!/usr/bin/env bash
 # "Quitter" ends the program every time, chosen with the pointer as with its access key, and
 # saves the margins as Escape does. Usage: quit.sh TARGET [rounds]
-here=$(cd "$(dirname "$0")" && pwd)
-source "$here/lib.sh"
-source "$here/target-$1.sh"
+source "$(dirname "$0")/lib.sh" "$1"
 rounds=${2:-3}
 
-trap 'target_kill; stop_display' EXIT
 start_display
 
 midy=$((E2E_HEIGHT / 2))
-menu_open() { ! pixel_is 40 $((midy + 10)) "$E2E_DESKTOP"; }
-captured_menu_open() { capture && menu_open; }
 for ((round = 1; round <= rounds; round++)); do
     for way in pointer key; do
         target_clear_settings
@@ -20,7 +15,7 @@ for ((round = 1; round <= rounds; round++)); do
         xdotool key Right
         check "round $round, $way: a key moves the bands" wait_for 3 bands_at 21 50
         xdotool mousemove 10 "$midy" click 3
-        check "round $round, $way: a right click opens the menu" wait_for 3 captured_menu_open
+        check "round $round, $way: a right click opens the menu" wait_for 3 covered_at 40 $((midy + 10))
         if [ "$way" = pointer ]; then
             # The last item, "Quitter", 58 pixels below the menu's top-left corner at the pointer.
             xdotool mousemove 60 $((midy + 58)) click 1

@@ -2,26 +2,10 @@
 # On a Wayland compositor without layer-shell (weston, headless), Zelvaro refuses to start: one
 # French line on stderr naming the desktop and what it lacks, a dialog and nothing else on the
 # screen, exit status 1, and the stored margins untouched.
-# Usage: refusal_weston.sh, with ZELVARO_BIN in the environment.
-here=$(cd "$(dirname "$0")" && pwd)
-source "$here/lib.sh"
-source "$here/target-linux.sh"
-user_side "$ZELVARO_BIN"
-ZELVARO_BIN=$E2E_USER_DIR/bin/$(basename "$ZELVARO_BIN")
+# Usage: refusal_weston.sh, with ZELVARO_BIN and E2E_WAYLAND_TOOLS in the environment.
+source "$(dirname "$0")/lib.sh" wayland
 
-# The program ends before its compositor does: Qt 6.4 can hang at exit when both go at once.
-stop_weston() {
-    if [ -n "${E2E_PID:-}" ] && kill "$E2E_PID" 2>/dev/null; then
-        wait_exit "$E2E_PID" 5 || kill -KILL "$E2E_PID" 2>/dev/null || true
-    fi
-    [ -n "${weston_pid:-}" ] && kill "$weston_pid" 2>/dev/null && wait "$weston_pid" 2>/dev/null || true
-    [ -n "${runtime:-}" ] && rm -rf "$runtime"
-    rm -rf "$E2E_USER_DIR"
-}
-trap stop_weston EXIT
-
-runtime=$(mktemp -d /tmp/zelvaro-weston.XXXXXX)
-chown "$E2E_UID:$E2E_UID" "$runtime" && chmod 700 "$runtime"
+private_runtime runtime weston
 # Screenshots are written to the current folder, by weston's user.
 shots=$runtime/shots
 mkdir -p "$shots"
@@ -34,14 +18,10 @@ close-animation=none
 focus-animation=none' >"$runtime/weston.ini"
 chmod 644 "$runtime/weston.ini"
 # --debug lets weston-screenshooter read the screen.
-env -i PATH="$PATH" HOME="$runtime" XDG_RUNTIME_DIR="$runtime" \
-    setpriv --reuid="$E2E_UID" --regid="$E2E_UID" --clear-groups \
-    weston --backend=headless-backend.so --use-pixman --width="$E2E_WIDTH" \
-    --height="$E2E_HEIGHT" --socket=wayland-zelvaro --config="$runtime/weston.ini" --debug \
-    >"$e2e_artifacts/weston.log" 2>&1 &
-weston_pid=$!
-export XDG_RUNTIME_DIR=$runtime WAYLAND_DISPLAY=wayland-zelvaro
-unset DISPLAY XDG_SESSION_TYPE XDG_CURRENT_DESKTOP
+start_session weston.log "$runtime" weston --backend=headless-backend.so --use-pixman \
+    --width="$E2E_WIDTH" --height="$E2E_HEIGHT" --socket=wayland-zelvaro \
+    --config="$runtime/weston.ini" --debug
+use_compositor "$runtime" wayland-zelvaro
 wait_for 15 test -S "$runtime/wayland-zelvaro" || { log "weston did not start"; exit 1; }
 
 # The screen as weston shows it, in $shots/screen.png.
@@ -64,16 +44,11 @@ check "weston shows its bare desktop before the program starts" wait_for 10 desk
 
 stored=$'[Config]\nHorizontale=33\nVerticale=44'
 printf '%s\n' "$stored" >"$E2E_SETTINGS_FILE"
-start_refused() { # log file
-    : >"$1" # emptied now: the child opens it only once it runs
-    # setpriv and env replace themselves with the program: E2E_PID is the program.
-    "${E2E_AS_USER[@]}" env HOME="$runtime" "$ZELVARO_BIN" >"$1" 2>&1 &
-    E2E_PID=$!
-}
-start_refused "$e2e_artifacts/program.log"
-
-said() { grep -q 'zwlr_layer_shell_v1' "$1"; }
-check "a line on stderr says why" wait_for 15 said "$e2e_artifacts/program.log"
+# Its log emptied first: the child opens it only once it runs.
+start_refused() { : >"$e2e_artifacts/program.log" && target_start; }
+start_refused
+said() { grep -q 'zwlr_layer_shell_v1' "$e2e_artifacts/program.log"; }
+check "a line on stderr says why" wait_for 15 said
 mapfile -t lines <"$e2e_artifacts/program.log"
 log "stderr: ${lines[*]}"
 check "one line, from the program" test "${#lines[@]}" = 1 -a "${lines[0]%%:*}" = zelvaro
@@ -107,8 +82,8 @@ check "the stored margins are untouched" test "$(cat "$E2E_SETTINGS_FILE")" = "$
 
 # A first run writes nothing at all.
 target_clear_settings
-start_refused "$e2e_artifacts/program-2.log"
-check "a first run is refused too" wait_for 15 said "$e2e_artifacts/program-2.log"
+start_refused
+check "a first run is refused too" wait_for 15 said
 check "and ends with status 1" ended_with 1
 check "leaving no settings file" test ! -e "$E2E_SETTINGS_FILE"
 

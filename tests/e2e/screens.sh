@@ -4,18 +4,31 @@
 # keyboard, its reset, a restart that brings both frames back, then unplugging the second display
 # and plugging it back.
 # Usage: screens.sh TARGET, with the target's variables in the environment (see target-*.sh).
-here=$(cd "$(dirname "$0")" && pwd)
-source "$here/lib.sh"
-source "$here/screens-lib.sh"
-source "$here/target-$1.sh"
+source "$(dirname "$0")/lib.sh" "$1"
 
-trap 'target_kill; stop_display' EXIT
 start_dummy_display
 check "a second display is plugged in right of the first" plug_second
 target_clear_settings
 
-right_click() { xdotool mousemove "$1" "$2" click 3; sleep 0.5; }
-menu_shows() { capture && ! pixel_is "$1" "$2" "$E2E_DESKTOP"; }
+# The menu opens at the pointer, over the desktop right of a band.
+right_click() { xdotool mousemove "$1" "$2" click 3 && wait_for 3 covered_at $(($1 + 30)) $(($2 + 10)) || true; }
+first_bands() { wait_for "$4" captured bands_on 0 0 1024 768 "$1" "$2" "$3"; } # h v colour seconds
+second_bands() { wait_for "$4" captured bands_on 1024 0 800 600 "$1" "$2" "$3"; }
+# A shade of red at one pixel, read on its own: quick enough to catch a glow on a loaded machine.
+glows_at() {
+    local read
+    grab "$1" "$2" 1 1 "$e2e_artifacts/pixel.ppm" &&
+        read=$(tool xpixels read "$e2e_artifacts/pixel.ppm" 0 0) || return
+    [[ $read =~ ^([0-9]+),([0-9]+),([0-9]+)$ ]] || { cannot_tell "a pixel reads \"$read\""; return; }
+    [ "${BASH_REMATCH[1]}" -gt 0 ] && [ "${BASH_REMATCH[2]}${BASH_REMATCH[3]}" = 00 ] ||
+        { explain "($1,$2) reads ${BASH_REMATCH[*]:1}"; return 1; }
+}
+# How many windows of the program are shown: one look, cheap enough to time a follow by.
+shown_windows_are() {
+    local shown
+    shown=$(target_windows --onlyvisible | wc -l)
+    [ "$shown" = "$1" ] || { explain "$shown windows shown"; return 1; }
+}
 # Waits until the program shows this many windows, at most 5 s, then logs the time since the
 # change began and the part the system took to list it.
 follows() { # count what started listed
@@ -30,7 +43,7 @@ check "the second screen has none" shown_windows_are 1
 
 right_click 10 384
 xdotool key c
-check "the menu opens the screens submenu with c" wait_for 3 menu_shows 200 440
+check "the menu opens the screens submenu with c" wait_for 3 covered_at 200 440
 tool convert "$e2e_artifacts/screen.ppm" -crop 560x240+0+300 +repage "$e2e_artifacts/screens-menu.png"
 xdotool key 2
 check "its second item puts a frame on the second screen, black" second_bands 20 50 "$E2E_BLACK" 5

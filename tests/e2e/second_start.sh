@@ -3,9 +3,7 @@
 # shows no frame; the running frame glows and takes the keyboard back from another window. After
 # kill -9 of the running copy, the next start shows its frame.
 # Usage: second_start.sh TARGET, with the target's variables in the environment (see target-*.sh).
-here=$(cd "$(dirname "$0")" && pwd)
-source "$here/lib.sh"
-source "$here/target-$1.sh"
+source "$(dirname "$0")/lib.sh" "$1"
 
 trap 'kill "${other:-}" 2>/dev/null || true; target_kill; stop_display' EXIT
 start_display

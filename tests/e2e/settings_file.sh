@@ -2,12 +2,9 @@
 # The native program's settings file under abuse: killed at random moments while it saves, the
 # file always holds the old or the new complete content; a folder it cannot write gets one line on
 # stderr and a normal end. Usage: settings_file.sh linux [cycles]
-here=$(cd "$(dirname "$0")" && pwd)
-source "$here/lib.sh"
-source "$here/target-$1.sh"
+source "$(dirname "$0")/lib.sh" "$1"
 cycles=${2:-100}
 
-trap 'target_kill; stop_display' EXIT
 start_display
 
 old=$'[Config]\nHorizontale=0021\nVerticale=0050'

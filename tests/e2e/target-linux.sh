@@ -8,19 +8,13 @@ E2E_TARGET=linux
 unset WAYLAND_DISPLAY
 export XDG_CONFIG_HOME=$e2e_artifacts/config
 E2E_SETTINGS_FILE=$XDG_CONFIG_HOME/Zelvaro/Zelvaro.conf
-
-target_start() {
-    "$ZELVARO_BIN" >>"$e2e_artifacts/program.log" 2>&1 &
-    E2E_PID=$!
-}
-
-target_wait_exit() { wait_exit "$E2E_PID" "$1"; }
-
-target_kill() { kill "$E2E_PID" 2>/dev/null || true; }
+E2E_PROGRAM=("$ZELVARO_BIN")
 
 target_clear_settings() { rm -f "$E2E_SETTINGS_FILE"; }
 
-target_store() { # key text: the file rewritten with that key set in [Config]
+# The file rewritten with that key set in [Config], owned as its folder is: the program's user
+# may then write it.
+target_store() { # key text
     mkdir -p "$(dirname "$E2E_SETTINGS_FILE")"
     touch "$E2E_SETTINGS_FILE"
     awk -v key="$1" -v value="$2" '
@@ -29,6 +23,7 @@ target_store() { # key text: the file rewritten with that key set in [Config]
         { print }
         END { if (!done) { if (!inside) print "[Config]"; print key "=" value } }
     ' "$E2E_SETTINGS_FILE" >"$E2E_SETTINGS_FILE.new" && mv "$E2E_SETTINGS_FILE.new" "$E2E_SETTINGS_FILE"
+    chown --reference="${E2E_SETTINGS_FILE%/*}" "$E2E_SETTINGS_FILE"
 }
 
 target_stored() { # key
@@ -39,14 +34,10 @@ target_stored() { # key
 
 target_windows() { xdotool search "$@" --pid "$E2E_PID" 2>/dev/null || true; }
 
-target_end() { :; }
-
 # The shell hands addresses to this recorder, first in PATH as xdg-open.
 record_shell_in() { # record-file folder
     mkdir -p "$2"
-    printf '#!/bin/sh\nprintf "%%s\\n" "$*" >> "%s"\n' "$1" >"$2/xdg-open"
-    chmod 755 "$2/xdg-open"
-    : >"$1"
+    write_recorder "$2/xdg-open" "$1"
     export PATH="$2:$PATH"
 }
 target_record_shell() { record_shell_in "$1" "$e2e_artifacts/bin"; }
@@ -59,9 +50,6 @@ target_client_origin() {
     y=$(sed -n 's/.*Absolute upper-left Y: *//p' <<<"$info")
     is_number "$x" "the box's left" && is_number "$y" "the box's top" && echo "$x $y"
 }
-
-# Starts the program again in the foreground, as a second start; its exit status.
-target_run_again() { timeout 10 "$ZELVARO_BIN" >>"$e2e_artifacts/program.log" 2>&1; }
 
 # How many processes run the program under test.
 target_processes() {

@@ -6,18 +6,14 @@
 # itself creates (its Eval interface, in unsafe mode), screen reads through its screenshot interface.
 # shellcheck shell=bash
 
-# The settings, the shell's recorder, the program started as the session's user and the window
-# beneath read from its log: as on sway.
-source "$(dirname "${BASH_SOURCE[0]}")/target-wayland-sway.sh"
+source "$(dirname "${BASH_SOURCE[0]}")/target-wayland.sh"
 E2E_TARGET=wayland-gnome
 cp "$(dirname "${BASH_SOURCE[0]}")/wayland/gnome-screenshot.py" "$E2E_USER_DIR/bin/"
 E2E_GNOME_SCREENSHOT=$E2E_USER_DIR/bin/gnome-screenshot.py
-E2E_PID=''
 
-# Screen reads take about a second here (see frame.sh).
+# Screen reads take about a second here (see frame.sh): so the watches see a fade's glow and its
+# end, not its shades, and time the donation picture's swaps to a read or so.
 E2E_SLOW_SCREEN=1
-# So the watches see a fade's glow and its end, not its shades, and time the donation picture's
-# swaps to a read or so.
 E2E_FADE_SHADES=0 E2E_READ_SLACK_MS=1500
 # A file of its own per process: a watch in the background grabs while the scenario does.
 screen_grab() { # x y width height file
@@ -36,10 +32,9 @@ shell_eval() {
 }
 
 start_display() {
-    E2E_RUNTIME=$(mktemp -d /tmp/zelvaro-gnome.XXXXXX)
+    private_runtime E2E_RUNTIME gnome
     x11_socket_folder
-    chmod 700 "$E2E_RUNTIME"
-    mkdir -p "$XDG_CONFIG_HOME" "$E2E_RUNTIME/home" "$E2E_RUNTIME/shots"
+    mkdir -p "$E2E_RUNTIME/home" "$E2E_RUNTIME/shots"
     cat >"$E2E_RUNTIME/system-bus.conf" <<XML
 <!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
  "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
@@ -65,23 +60,15 @@ exec dbus-run-session -- sh -c 'echo "\$DBUS_SESSION_BUS_ADDRESS" >"$E2E_RUNTIME
         --virtual-monitor ${E2E_WIDTH}x${E2E_HEIGHT}'
 SH
     chmod 755 "$E2E_RUNTIME/session.sh"
-    chown -R "$E2E_UID:$E2E_UID" "$E2E_RUNTIME" "$XDG_CONFIG_HOME" "$e2e_artifacts"
-    # A session of its own, so that the buses, the shell and XWayland all end with it; a mount
-    # namespace of its own, where /run/systemd is an empty folder.
-    setsid unshare --mount --propagation private -- sh -c \
-        '[ ! -d /run/systemd ] || mount -t tmpfs tmpfs /run/systemd || exit 1
-         exec env -i PATH="$PATH" HOME="$1/home" XDG_RUNTIME_DIR="$1" XDG_SESSION_TYPE=wayland \
-            NO_AT_BRIDGE=1 setpriv --reuid="$2" --regid="$2" --clear-groups "$1/session.sh"' \
-        sh "$E2E_RUNTIME" "$E2E_UID" >"$e2e_artifacts/gnome-shell.log" 2>&1 &
-    E2E_SHELL_PID=$!
-    export XDG_RUNTIME_DIR=$E2E_RUNTIME WAYLAND_DISPLAY=wayland-zelvaro HOME=$E2E_RUNTIME/home
-    export XDG_SESSION_TYPE=wayland XDG_CURRENT_DESKTOP=GNOME
-    shell_ready() {
-        [ -s "$E2E_RUNTIME/bus" ] || return 1
-        DBUS_SESSION_BUS_ADDRESS=$(cat "$E2E_RUNTIME/bus")
-        export DBUS_SESSION_BUS_ADDRESS
-        [ "$(shell_eval 'Main.layoutManager._startingUp' 2>/dev/null)" = false ]
-    }
+    chown -R "$E2E_UID:$E2E_UID" "$E2E_RUNTIME" "$e2e_artifacts"
+    # A mount namespace of its own, where /run/systemd is an empty folder.
+    E2E_SESSION_WRAP=(unshare --mount --propagation private -- sh -c
+        '[ ! -d /run/systemd ] || mount -t tmpfs tmpfs /run/systemd || exit 1; exec "$@"' sh)
+    start_session gnome-shell.log "$E2E_RUNTIME" HOME="$E2E_RUNTIME/home" XDG_SESSION_TYPE=wayland \
+        NO_AT_BRIDGE=1 "$E2E_RUNTIME/session.sh"
+    use_compositor "$E2E_RUNTIME" wayland-zelvaro
+    export HOME=$E2E_RUNTIME/home XDG_SESSION_TYPE=wayland XDG_CURRENT_DESKTOP=GNOME
+    shell_ready() { session_bus && [ "$(shell_eval 'Main.layoutManager._startingUp' 2>/dev/null)" = false ]; }
     # Its start takes 5 s on a quiet machine and over a minute on a loaded one.
     wait_for 120 shell_ready || { log "GNOME Shell did not start (see gnome-shell.log)"; return 1; }
     # The overview the shell opens at start, and its notices, would cover the screen.
@@ -94,10 +81,7 @@ SH
     export DISPLAY XAUTHORITY
     [ -n "$DISPLAY" ] || { log "the shell started no XWayland"; return 1; }
 
-    "${E2E_AS_USER[@]}" "$E2E_BACKDROP" "$E2E_BACKDROP_RGB" fullscreen >"$e2e_artifacts/backdrop.log" 2>&1 &
-    E2E_BACKDROP_PID=$!
-    check "the window beneath shows the desktop colour" \
-        wait_pixel $((E2E_WIDTH / 2)) $((E2E_HEIGHT / 2)) 10 "$E2E_DESKTOP"
+    start_backdrop fullscreen
     # The shell's own pointer and keyboard: created once, ready once the window beneath sees the
     # pointer move.
     shell_eval 'const seat = imports.gi.Clutter.get_default_backend().get_default_seat();
@@ -110,75 +94,42 @@ SH
     log "compositor: $(gnome-shell --version), headless; XWayland on $DISPLAY"
 }
 
-stop_display() {
-    [ -n "${E2E_BACKDROP_PID:-}" ] && kill "$E2E_BACKDROP_PID" 2>/dev/null
-    if [ -n "${E2E_SHELL_PID:-}" ]; then
-        kill -- -"$E2E_SHELL_PID" 2>/dev/null || true
-        wait "$E2E_SHELL_PID" 2>/dev/null || true
-    fi
-    [ -n "${E2E_RUNTIME:-}" ] && rm -rf "$E2E_RUNTIME"
-    true
-}
-
-# The xdotool commands the scenarios use, chained as xdotool chains them, and search --name.
-E2E_POINTER_X=0 E2E_POINTER_Y=0
-xdotool() {
-    local script=''
-    while [ $# -gt 0 ]; do
-        case $1 in
-        key)
-            shift
-            while [ $# -gt 0 ] && ! [[ $1 =~ ^(key|mousemove|click|mousedown|mouseup)$ ]]; do
-                script+="k.notify_keyval(t(), C.KEY_$1, C.KeyState.PRESSED);"
-                script+="k.notify_keyval(t(), C.KEY_$1, C.KeyState.RELEASED);"
-                shift
-            done
-            ;;
-        mousemove)
-            # A button that follows a motion at once goes where the pointer was: the motion is
-            # sent on its own, and what follows once the shell has the pointer there.
-            shell_input "$script p.notify_absolute_motion(t(), $2, $3);" || return 1
-            script=''
-            E2E_POINTER_X=$2 E2E_POINTER_Y=$3
-            # Over an X window, the X server must have the pointer there too.
-            if [ "$(shell_eval "const w = global.get_window_actors().map(a => a.meta_window)
-                    .filter(w => { const r = w.get_frame_rect(); return $2 >= r.x && $3 >= r.y
-                        && $2 < r.x + r.width && $3 < r.y + r.height; }).pop();
-                    w ? w.get_client_type() : -1")" = 1 ]; then
-                x_pointer_there() {
-                    [ "$(command xdotool getmouselocation | cut -d' ' -f1-2)" = "x:$E2E_POINTER_X y:$E2E_POINTER_Y" ]
-                }
-                wait_for 5 x_pointer_there || { log "XWayland's pointer did not reach $2,$3"; return 1; }
-            fi
-            shift 3
-            ;;
-        click | mousedown | mouseup)
-            [ "$1" = mouseup ] || script+="p.notify_button(t(), $2, C.ButtonState.PRESSED);"
-            [ "$1" = mousedown ] || script+="p.notify_button(t(), $2, C.ButtonState.RELEASED);"
-            shift 2
-            ;;
-        search)
-            # Only windows shown are listed.
-            [ "${2:-}" != --onlyvisible ] || shift
-            [ "${2:-}" = --name ] || { log "xdotool stand-in: only search [--onlyvisible] --name"; return 1; }
-            shell_eval "global.get_window_actors().map(a => a.meta_window)
-                .filter(w => new RegExp($(printf '%s' "$3" | jq -Rs .)).test(w.get_title() || ''))
-                .map(w => w.get_id()).join(' ')" | tr -d '"' | tr ' ' '\n' | grep .
-            return
-            ;;
-        *)
-            log "xdotool stand-in: $1 is not supported"
-            return 1
-            ;;
-        esac
-    done
-    [ -z "$script" ] || shell_input "$script"
-}
-
-# Input events through the shell's own devices.
+# Input through the shell's own devices.
 shell_input() {
     shell_eval "const C = imports.gi.Clutter, t = () => imports.gi.GLib.get_monotonic_time();
         const p = globalThis.zelvaroPointer, k = globalThis.zelvaroKeyboard; $1 'sent'" >/dev/null
+}
+input_keys() {
+    local key script=''
+    for key; do
+        script+="k.notify_keyval(t(), C.KEY_$key, C.KeyState.PRESSED);"
+        script+="k.notify_keyval(t(), C.KEY_$key, C.KeyState.RELEASED);"
+    done
+    shell_input "$script"
+}
+# A button that follows a motion at once goes where the pointer was: the motion is sent on its own.
+input_move() {
+    shell_input "p.notify_absolute_motion(t(), $1, $2);" || return 1
+    # Over an X window, the X server must have the pointer there too.
+    [ "$(shell_eval "const w = global.get_window_actors().map(a => a.meta_window)
+            .filter(w => { const r = w.get_frame_rect(); return $1 >= r.x && $2 >= r.y
+                && $1 < r.x + r.width && $2 < r.y + r.height; }).pop();
+            w ? w.get_client_type() : -1")" = 1 ] || return 0
+    x_pointer_there() { [ "$(command xdotool getmouselocation | cut -d' ' -f1-2)" = "x:$1 y:$2" ]; }
+    wait_for 5 x_pointer_there "$1" "$2" || { log "XWayland's pointer did not reach $1,$2"; return 1; }
+}
+input_button() { # click|mousedown|mouseup button
+    local script=''
+    [ "$1" = mouseup ] || script+="p.notify_button(t(), $2, C.ButtonState.PRESSED);"
+    [ "$1" = mousedown ] || script+="p.notify_button(t(), $2, C.ButtonState.RELEASED);"
+    shell_input "$script"
+}
+# The shell's screenshots leave the cursor out.
+rest_held_pointer() { :; }
+windows_named() {
+    shell_eval "global.get_window_actors().map(a => a.meta_window)
+        .filter(w => new RegExp($(printf '%s' "$1" | jq -Rs .)).test(w.get_title() || ''))
+        .map(w => w.get_id()).join(' ')" | tr -d '"' | tr ' ' '\n' | grep .
 }
 
 # The client area of a window named by its shell id.
@@ -188,6 +139,6 @@ target_client_origin() {
         const r = w.frame_rect_to_client_rect(w.get_frame_rect()); r.x + ' ' + r.y" | tr -d '"'
 }
 
-# The reds of pixel ($1,$2) until black, at most $3 seconds, as lib.sh's fade_reds: one pixel read
-# again and again over one connection.
+# The reds of pixel ($1,$2) until black, at most $3 seconds, for frame.sh: one pixel read again and
+# again over one connection.
 fade_reds() { as_user "$E2E_GNOME_SCREENSHOT" --reds "$@" "$E2E_RUNTIME/shots" || echo unreadable; }

@@ -9,14 +9,12 @@
 
 : "${E2E_KDE_TOOLS:?folder of kwin-input}"
 
-# The settings, the shell's recorder, the program started as the session's user and the window
-# beneath read from its log: as on sway.
+# The sway that KWin may run in: as on sway.
 source "$(dirname "${BASH_SOURCE[0]}")/target-wayland-sway.sh"
 E2E_TARGET=wayland-kde
 cp "$(dirname "${BASH_SOURCE[0]}")/wayland/kwin-screenshot.py" "$E2E_KDE_TOOLS/kwin-input" \
     "$E2E_USER_DIR/bin/"
 E2E_KWIN_SCREENSHOT=$E2E_USER_DIR/bin/kwin-screenshot.py
-E2E_PID=
 
 # KWin's screen reads take about a second (see frame.sh): so the watches see a fade's glow and its
 # end, not its shades, and time the donation picture's swaps to a read or so. Through sway's, they
@@ -35,18 +33,14 @@ screen_grab() { # x y width height file
 # KWin in a session of its own, so that the bus, KWin and XWayland all end with it; its backend's
 # options follow. Returns once KWin answers on the bus.
 start_kwin() { # options...
-    setsid env -i PATH="$PATH" HOME="$E2E_RUNTIME/home" XDG_RUNTIME_DIR="$E2E_RUNTIME" "${E2E_KWIN_ENV[@]}" \
+    start_session kwin.log "$E2E_RUNTIME" HOME="$E2E_RUNTIME/home" "${E2E_KWIN_ENV[@]}" \
         KWIN_WAYLAND_NO_PERMISSION_CHECKS=1 KWIN_SCREENSHOT_NO_PERMISSION_CHECKS=1 \
         QT_QPA_PLATFORM=offscreen QT_LOGGING_RULES=kwin_scripting.debug=true \
-        setpriv --reuid="$E2E_UID" --regid="$E2E_UID" --clear-groups \
         dbus-run-session -- sh -c 'echo "$DBUS_SESSION_BUS_ADDRESS" >"$XDG_RUNTIME_DIR/bus" &&
             exec "$XDG_RUNTIME_DIR/kwin_wayland" "$@" --xwayland --socket wayland-zelvaro \
-                --width '"$E2E_WIDTH"' --height '"$E2E_HEIGHT" sh "$@" >>"$e2e_artifacts/kwin.log" 2>&1 &
-    E2E_KWIN_PID=$!
+                --width '"$E2E_WIDTH"' --height '"$E2E_HEIGHT" sh "$@"
     kwin_answers() {
-        [ -s "$E2E_RUNTIME/bus" ] && [ -S "$E2E_RUNTIME/wayland-zelvaro" ] || return 1
-        DBUS_SESSION_BUS_ADDRESS=$(cat "$E2E_RUNTIME/bus")
-        export DBUS_SESSION_BUS_ADDRESS
+        session_bus && [ -S "$E2E_RUNTIME/wayland-zelvaro" ] || return 1
         kwin_compositing=$(as_user dbus-send --session --print-reply --dest=org.kde.KWin /KWin \
             org.kde.KWin.supportInformation 2>/dev/null | sed -n 's/^Compositing Type: //p')
         [ -n "$kwin_compositing" ]
@@ -54,25 +48,17 @@ start_kwin() { # options...
     wait_for 30 kwin_answers || { log "KWin did not start or does not composite (see kwin.log)"; return 1; }
 }
 
-stop_kwin() {
-    if [ -n "${E2E_KWIN_PID:-}" ]; then
-        kill -- -"$E2E_KWIN_PID" 2>/dev/null || true
-        wait "$E2E_KWIN_PID" 2>/dev/null || true
-    fi
-    rm -f "$E2E_RUNTIME/bus"
-}
-
 start_display() {
-    E2E_RUNTIME=$(private_runtime kde)
+    private_runtime E2E_RUNTIME kde
     x11_socket_folder
-    mkdir -p "$XDG_CONFIG_HOME" "$E2E_RUNTIME/home"
+    mkdir -p "$E2E_RUNTIME/home"
     # KWin's binary carries a file capability that an unprivileged user may not take on: a copy
     # without it starts.
     cp /usr/bin/kwin_wayland "$E2E_RUNTIME/kwin_wayland"
     : >"$e2e_artifacts/kwin.log"
-    chown -R "$E2E_UID:$E2E_UID" "$E2E_RUNTIME" "$XDG_CONFIG_HOME" "$e2e_artifacts"
-    export XDG_RUNTIME_DIR=$E2E_RUNTIME WAYLAND_DISPLAY=wayland-zelvaro HOME=$E2E_RUNTIME/home
-    unset DISPLAY XDG_SESSION_TYPE XDG_CURRENT_DESKTOP
+    chown -R "$E2E_UID:$E2E_UID" "$E2E_RUNTIME" "$e2e_artifacts"
+    use_compositor "$E2E_RUNTIME" wayland-zelvaro
+    export HOME=$E2E_RUNTIME/home
     # No decoration plugin is installed: KWin 5 offers server-side decorations all the same and
     # draws none, KWin 6 offers none, and Qt would draw a title bar of its own inside the window,
     # where no Plasma session has one. Either way the client area is the window's.
@@ -80,14 +66,15 @@ start_display() {
     start_kwin --virtual || return
     local backend=virtual
     if [ "$kwin_compositing" = QPainter ]; then
-        stop_kwin
-        E2E_HOST_RUNTIME=$(private_runtime host)
+        stop_last_session
+        rm -f "$E2E_RUNTIME/bus"
+        private_runtime E2E_HOST_RUNTIME host
         cat >"$E2E_HOST_RUNTIME/host-sway.conf" <<EOF
 output HEADLESS-1 mode ${E2E_WIDTH}x${E2E_HEIGHT} position 0 0
 default_border none
 xwayland disable
 EOF
-        start_sway "$E2E_HOST_RUNTIME" host-sway E2E_HOST_PID || return
+        start_sway "$E2E_HOST_RUNTIME" host-sway || return
         # KWin shows its cursor through sway's pointer, which a headless sway has not: once a
         # program sets a cursor picture of its own, KWin paints no more frames.
         E2E_KWIN_ENV=(KWIN_FORCE_SW_CURSOR=1)
@@ -101,44 +88,18 @@ EOF
         wait_for 30 kwin_lends || { log "KWin composites with $kwin_compositing but lends no screenshots"; return 1; }
     fi
 
-    "${E2E_AS_USER[@]}" "$E2E_BACKDROP" "$E2E_BACKDROP_RGB" fullscreen >"$e2e_artifacts/backdrop.log" 2>&1 &
-    E2E_BACKDROP_PID=$!
-    check "the window beneath shows the desktop colour" \
-        wait_pixel $((E2E_WIDTH / 2)) $((E2E_HEIGHT / 2)) 10 "$E2E_DESKTOP"
+    start_backdrop fullscreen
     start_fed input "${E2E_AS_USER[@]}" "$E2E_USER_DIR/bin/kwin-input" - || return
     xdotool mousemove 0 0
     log "compositor: KWin $(dpkg-query -W -f='${Version}' kwin-wayland), $backend, $kwin_compositing"
 }
 
-stop_display() {
-    stop_beneath
-    stop_kwin
-    [ -n "${E2E_HOST_PID:-}" ] && kill "$E2E_HOST_PID" 2>/dev/null && wait "$E2E_HOST_PID" 2>/dev/null
-    [ -n "${E2E_RUNTIME:-}" ] && rm -rf "$E2E_RUNTIME"
-    [ -n "${E2E_HOST_RUNTIME:-}" ] && rm -rf "$E2E_HOST_RUNTIME"
-    true
-}
-
-# The xdotool commands the scenarios use, and search --name through a KWin script.
-E2E_POINTER_X=0 E2E_POINTER_Y=0
-xdotool() {
-    if [ "${1:-}" = search ]; then
-        # Only windows shown are listed.
-        [ "${2:-}" != --onlyvisible ] || shift
-        [ "${2:-}" = --name ] || { log "xdotool stand-in: only search [--onlyvisible] --name"; return 1; }
-        kwin_windows | awk -v name="$3" '$0 ~ "^zelvaro-window " && substr($0, index($0, "|") + 1) ~ name { print $2 }'
-        return
-    fi
-    local args=("$@") i
-    for ((i = 0; i < ${#args[@]}; i++)); do
-        if [ "${args[i]}" = mousemove ]; then
-            E2E_POINTER_X=${args[i + 1]} E2E_POINTER_Y=${args[i + 2]}
-        fi
-    done
-    # One device throughout: KWin 6 drops a release from a device that did not press.
-    feed 30 "$@" || return
-    # The cursor is in screen reads: as on sway.
-    [[ " $* " != *" mousedown "* ]] || rest_held_pointer
+# One device throughout: KWin 6 drops a release from a device that did not press.
+input_keys() { feed 30 key "$@"; }
+input_move() { feed 30 mousemove "$1" "$2"; }
+input_button() { feed 30 "$1" "$2"; } # click|mousedown|mouseup button
+windows_named() {
+    kwin_windows | awk -v name="$1" '$0 ~ "^zelvaro-window " && substr($0, index($0, "|") + 1) ~ name { print $2 }'
 }
 
 # Every window as "zelvaro-window ID X Y|CAPTION", its corner (KWin draws no frames here: the
@@ -163,8 +124,7 @@ JS
         org.kde.kwin.Script.run >/dev/null 2>&1 ||
         as_user dbus-send --session --print-reply --dest=org.kde.KWin "/$id" org.kde.kwin.Script.run \
             >/dev/null
-    listed() { grep -q "$marker end" "$e2e_artifacts/kwin.log"; }
-    wait_for 5 listed || log "KWin did not list its windows"
+    wait_for 5 grep -q "$marker end" "$e2e_artifacts/kwin.log" || log "KWin did not list its windows"
     as_user dbus-send --session --dest=org.kde.KWin /Scripting \
         org.kde.kwin.Scripting.unloadScript "string:$marker"
     sed -n "s/.*$marker \(zelvaro-window \)/\1/p" "$e2e_artifacts/kwin.log"
@@ -174,6 +134,6 @@ target_client_origin() {
     kwin_windows | awk -v id="$1" '$2 == id { sub(/\|.*/, ""); print $3, $4; exit }'
 }
 
-# The reds of pixel ($1,$2) until black, at most $3 seconds, as lib.sh's fade_reds: one pixel read
-# again and again over one connection, often enough for the 25 ms shades.
+# The reds of pixel ($1,$2) until black, at most $3 seconds, for frame.sh: one pixel read again and
+# again over one connection, often enough for the 25 ms shades.
 fade_reds() { as_user "$E2E_KWIN_SCREENSHOT" --reds "$@" || echo unreadable; }

@@ -9,7 +9,7 @@ source "$(dirname "${BASH_SOURCE[0]}")/target-wayland-sway.sh"
 E2E_TARGET=wayland-labwc
 
 start_display() {
-    E2E_RUNTIME=$(private_runtime labwc)
+    private_runtime E2E_RUNTIME labwc
     mkdir "$E2E_RUNTIME/labwc"
     cat >"$E2E_RUNTIME/labwc/rc.xml" <<XML
 <labwc_config>
@@ -18,25 +18,19 @@ start_display() {
 </labwc_config>
 XML
     chown -R "$E2E_UID:$E2E_UID" "$E2E_RUNTIME/labwc"
-    env -i PATH="$PATH" HOME="$E2E_RUNTIME" XDG_RUNTIME_DIR="$E2E_RUNTIME" WLR_BACKENDS=headless \
-        WLR_HEADLESS_OUTPUTS=1 WLR_LIBINPUT_NO_DEVICES=1 WLR_RENDERER=pixman \
-        "${E2E_AS_USER[@]}" labwc -C "$E2E_RUNTIME/labwc" >"$e2e_artifacts/labwc.log" 2>&1 &
-    E2E_COMPOSITOR_PID=$!
-    labwc_ready() { compgen -G "$E2E_RUNTIME/wayland-*.lock" >/dev/null; }
-    wait_for 15 labwc_ready || { log "labwc did not start (see labwc.log)"; return 1; }
-    local lock
-    lock=$(compgen -G "$E2E_RUNTIME/wayland-*.lock" | head -n1)
-    export XDG_RUNTIME_DIR=$E2E_RUNTIME WAYLAND_DISPLAY
-    WAYLAND_DISPLAY=$(basename "${lock%.lock}")
-    unset DISPLAY XDG_SESSION_TYPE XDG_CURRENT_DESKTOP
+    start_session labwc.log "$E2E_RUNTIME" WLR_BACKENDS=headless WLR_HEADLESS_OUTPUTS=1 \
+        WLR_LIBINPUT_NO_DEVICES=1 WLR_RENDERER=pixman labwc -C "$E2E_RUNTIME/labwc"
+    local socket
+    socket=$(wayland_socket "$E2E_RUNTIME") || { log "labwc did not start (see labwc.log)"; return 1; }
+    use_compositor "$E2E_RUNTIME" "${socket##*/}"
     # The headless output starts at 1920 x 1080: screen reads tell when it has the test's size.
     sized() { [ "$(grim -t ppm - 2>/dev/null | head -n2 | tail -n1)" = "$E2E_WIDTH $E2E_HEIGHT" ]; }
     wait_for 10 tool wlr-randr --output HEADLESS-1 --custom-mode "${E2E_WIDTH}x$E2E_HEIGHT" &&
         wait_for 10 sized || { log "labwc's output is not ${E2E_WIDTH}x$E2E_HEIGHT"; return 1; }
-    start_beneath fullscreen || return
+    start_backdrop fullscreen
+    start_pointer || return
     # The window beneath, focused, hears of the keyboard once it is plugged in.
-    backdrop_heard_keyboard() { grep -q '^keyboard enter' "$e2e_artifacts/backdrop.log"; }
-    plug_idle_keyboard backdrop_heard_keyboard || return
+    plug_idle_keyboard grep -q '^keyboard enter' "$e2e_artifacts/backdrop.log" || return
     log "compositor: $(labwc --version | head -n1), headless, $WAYLAND_DISPLAY"
 }
 

@@ -7,19 +7,14 @@ export WINEPREFIX WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 
 E2E_TARGET=windows
 E2E_SETTINGS_KEY='HKCU\Software\Zelvaro\Config'
+E2E_PROGRAM=(wine "$ZELVARO_EXE")
 
-target_start() {
-    wine "$ZELVARO_EXE" >>"$e2e_artifacts/program.log" 2>&1 &
-    E2E_PID=$!
-}
-
-# Waits for the program to end by itself; then Wine's own processes go too.
-target_wait_exit() { wait_exit "$E2E_PID" "$1"; }
-
+# Wine's own processes go with the program.
 target_kill() {
-    kill "$E2E_PID" 2>/dev/null || true
-    wineserver -k 2>/dev/null || true
+    kill "${E2E_PID:-}" 2>/dev/null || true
+    target_end
 }
+target_end() { wineserver -k 2>/dev/null || true; }
 
 target_clear_settings() { wine reg delete "$E2E_SETTINGS_KEY" /f >/dev/null 2>&1 || true; }
 
@@ -34,14 +29,10 @@ target_stored() { # key
 
 target_windows() { xdotool search "$@" --class zelvaro.exe 2>/dev/null || true; }
 
-target_end() { wineserver -k 2>/dev/null || true; }
-
 # The shell hands addresses to this recorder instead of a browser or a mail program.
 target_record_shell() {
     local recorder=$e2e_artifacts/record-address
-    printf '#!/bin/sh\nprintf "%%s\\n" "$*" >> "%s"\n' "$1" >"$recorder"
-    chmod +x "$recorder"
-    : >"$1"
+    write_recorder "$recorder" "$1"
     for kind in Browsers Mailers; do
         wine reg add 'HKCU\Software\Wine\WineBrowser' /v "$kind" /t REG_SZ /d "$recorder" /f \
             >/dev/null 2>&1
@@ -60,9 +51,6 @@ target_client_origin() { # window client-width client-height
         cannot_tell "a ${WIDTH}x$HEIGHT window has no ${2}x$3 client area" || return
     echo "$((X + border)) $((Y + HEIGHT - $3 - border))"
 }
-
-# Starts the program again in the foreground, as a second start; its exit status.
-target_run_again() { timeout 10 wine "$ZELVARO_EXE" >>"$e2e_artifacts/program.log" 2>&1; }
 
 # How many processes of this prefix run the program under test.
 target_processes() {

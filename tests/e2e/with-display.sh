@@ -1,7 +1,6 @@
 #!/usr/bin/env bash
 # Runs a command on a private X server; for programs that need a display but drive themselves.
-here=$(cd "$(dirname "$0")" && pwd)
-source "$here/lib.sh"
+source "$(dirname "$0")/lib.sh" "" # no target
 trap 'wineserver -k 2>/dev/null || true; stop_display' EXIT
 start_display
 "$@"
