@@ -212,19 +212,14 @@ inside_screen() { # x y width height
 # scenario that reads the screen without it is told so.
 xpixels() { "${E2E_XPIXELS:?path to the xpixels tool}" "$@"; }
 
-# An image that can be read, of the given size: a binary PPM as screen_grab writes it, or any
-# image ImageMagick reads.
+# A binary PPM as screen_grab writes it, of the given size.
 image_is() { # file width height
-    local size header
+    local header
     [ -s "$1" ] || { cannot_tell "${1##*/} is missing or empty"; return; }
-    if [[ $1 == *.ppm ]]; then
-        header=$(head -c 20 "$1" | head -n 2 | tr '\n' ' ') || return
-        [[ $header =~ ^P6\ ([0-9]+)\ ([0-9]+)\ $ ]] || { cannot_tell "${1##*/} is no binary PPM"; return; }
-        size=${BASH_REMATCH[1]}x${BASH_REMATCH[2]}
-    else
-        size=$(tool identify -format '%wx%h' "$1") || return
-    fi
-    [ "$size" = "${2}x$3" ] || cannot_tell "${1##*/} is $size, not ${2}x$3"
+    header=$(head -c 20 "$1" | head -n 2 | tr '\n' ' ') || return
+    [[ $header =~ ^P6\ ([0-9]+)\ ([0-9]+)\ $ ]] || { cannot_tell "${1##*/} is no binary PPM"; return; }
+    [ "${BASH_REMATCH[1]}x${BASH_REMATCH[2]}" = "${2}x$3" ] ||
+        cannot_tell "${1##*/} is ${BASH_REMATCH[1]}x${BASH_REMATCH[2]}, not ${2}x$3"
 }
 
 # A piece of the screen as a binary PPM; targets without an X screen replace it.

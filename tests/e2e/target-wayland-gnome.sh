@@ -50,22 +50,16 @@ start_display() {
   </policy>
 </busconfig>
 XML
-    cat >"$E2E_RUNTIME/session.sh" <<SH
-#!/bin/sh
-# The stand-in system bus, then the session bus and the shell on it.
-dbus-daemon --config-file="$E2E_RUNTIME/system-bus.conf" --nofork &
-export DBUS_SYSTEM_BUS_ADDRESS=unix:path=$E2E_RUNTIME/system-bus
-exec dbus-run-session -- sh -c 'echo "\$DBUS_SESSION_BUS_ADDRESS" >"$E2E_RUNTIME/bus" &&
-    exec gnome-shell --headless --wayland --unsafe-mode --wayland-display wayland-zelvaro \
-        --virtual-monitor ${E2E_WIDTH}x${E2E_HEIGHT}'
-SH
-    chmod 755 "$E2E_RUNTIME/session.sh"
     chown -R "$E2E_UID:$E2E_UID" "$E2E_RUNTIME" "$e2e_artifacts"
-    # A mount namespace of its own, where /run/systemd is an empty folder.
+    # A mount namespace of its own, where /run/systemd is an empty folder; the stand-in system bus,
+    # then the shell on a session bus.
     E2E_SESSION_WRAP=(unshare --mount --propagation private -- sh -c
         '[ ! -d /run/systemd ] || mount -t tmpfs tmpfs /run/systemd || exit 1; exec "$@"' sh)
     start_session gnome-shell.log "$E2E_RUNTIME" HOME="$E2E_RUNTIME/home" XDG_SESSION_TYPE=wayland \
-        NO_AT_BRIDGE=1 "$E2E_RUNTIME/session.sh"
+        NO_AT_BRIDGE=1 DBUS_SYSTEM_BUS_ADDRESS="unix:path=$E2E_RUNTIME/system-bus" \
+        sh -c 'dbus-daemon --config-file="$0" --nofork & exec "$@"' "$E2E_RUNTIME/system-bus.conf" \
+        "${E2E_WITH_BUS[@]}" gnome-shell --headless --wayland --unsafe-mode \
+        --wayland-display wayland-zelvaro --virtual-monitor "${E2E_WIDTH}x$E2E_HEIGHT"
     use_compositor "$E2E_RUNTIME" wayland-zelvaro
     export HOME=$E2E_RUNTIME/home XDG_SESSION_TYPE=wayland XDG_CURRENT_DESKTOP=GNOME
     shell_ready() { session_bus && [ "$(shell_eval 'Main.layoutManager._startingUp' 2>/dev/null)" = false ]; }

@@ -26,7 +26,7 @@ screen_grab() { # x y width height file
     if [ -n "$E2E_KWIN_HOST" ]; then
         WAYLAND_DISPLAY=$E2E_KWIN_HOST tool grim -g "$1,$2 $3x$4" -t ppm "$5"
     else
-        as_user "$E2E_KWIN_SCREENSHOT" "$1" "$2" "$3" "$4" - >"$5"
+        as_user "$E2E_KWIN_SCREENSHOT" "$1" "$2" "$3" "$4" >"$5"
     fi
 }
 
@@ -35,10 +35,9 @@ screen_grab() { # x y width height file
 start_kwin() { # options...
     start_session kwin.log "$E2E_RUNTIME" HOME="$E2E_RUNTIME/home" "${E2E_KWIN_ENV[@]}" \
         KWIN_WAYLAND_NO_PERMISSION_CHECKS=1 KWIN_SCREENSHOT_NO_PERMISSION_CHECKS=1 \
-        QT_QPA_PLATFORM=offscreen QT_LOGGING_RULES=kwin_scripting.debug=true \
-        dbus-run-session -- sh -c 'echo "$DBUS_SESSION_BUS_ADDRESS" >"$XDG_RUNTIME_DIR/bus" &&
-            exec "$XDG_RUNTIME_DIR/kwin_wayland" "$@" --xwayland --socket wayland-zelvaro \
-                --width '"$E2E_WIDTH"' --height '"$E2E_HEIGHT" sh "$@"
+        QT_QPA_PLATFORM=offscreen QT_LOGGING_RULES=kwin_scripting.debug=true "${E2E_WITH_BUS[@]}" \
+        "$E2E_RUNTIME/kwin_wayland" "$@" --xwayland --socket wayland-zelvaro --width "$E2E_WIDTH" \
+        --height "$E2E_HEIGHT"
     kwin_answers() {
         session_bus && [ -S "$E2E_RUNTIME/wayland-zelvaro" ] || return 1
         kwin_compositing=$(as_user dbus-send --session --print-reply --dest=org.kde.KWin /KWin \
@@ -84,12 +83,12 @@ EOF
         E2E_FADE_SHADES=2 E2E_FADE_COARSE=1 E2E_READ_SLACK_MS=1000
     else
         # Not yet, until KWin answers with a screenshot.
-        kwin_lends() { as_user "$E2E_KWIN_SCREENSHOT" 0 0 1 1 - >/dev/null 2>>"$e2e_artifacts/screenshot.log"; }
+        kwin_lends() { as_user "$E2E_KWIN_SCREENSHOT" 0 0 1 1 >/dev/null 2>>"$e2e_artifacts/screenshot.log"; }
         wait_for 30 kwin_lends || { log "KWin composites with $kwin_compositing but lends no screenshots"; return 1; }
     fi
 
     start_backdrop fullscreen
-    start_fed input "${E2E_AS_USER[@]}" "$E2E_USER_DIR/bin/kwin-input" - || return
+    start_fed input "${E2E_AS_USER[@]}" "$E2E_USER_DIR/bin/kwin-input" || return
     xdotool mousemove 0 0
     log "compositor: KWin $(dpkg-query -W -f='${Version}' kwin-wayland), $backend, $kwin_compositing"
 }

@@ -70,7 +70,9 @@ use_compositor() { # runtime socket-name
     export XDG_RUNTIME_DIR=$1 WAYLAND_DISPLAY=$2
     unset DISPLAY XDG_SESSION_TYPE XDG_CURRENT_DESKTOP
 }
-# Its session bus, once its session wrote the address to the runtime folder's bus file.
+# A command on a session bus of its own, whose address goes to the runtime folder's bus file; then
+# the scenario's, once it is there.
+E2E_WITH_BUS=(dbus-run-session -- sh -c 'echo "$DBUS_SESSION_BUS_ADDRESS" >"$XDG_RUNTIME_DIR/bus" && exec "$@"' sh)
 session_bus() {
     [ -s "$E2E_RUNTIME/bus" ] || return 1
     DBUS_SESSION_BUS_ADDRESS=$(cat "$E2E_RUNTIME/bus")

@@ -1,9 +1,9 @@
 // Pointer and keyboard input on KWin through its fake-input protocol, in the words of xdotool:
-//   kwin-input mousemove X Y | click BUTTON | mousedown BUTTON | mouseup BUTTON | key NAME... |
-//              sleep SECONDS
-// or, with - alone, such commands a line each from stdin, "ready" first and each answered "ok" once
-// on the compositor: one device throughout, which KWin 6 asks of a button held from one command to a
-// later one (it drops a release from another device, and releases what a device holds as it goes).
+// commands a line each from stdin,
+//   mousemove X Y | click BUTTON | mousedown BUTTON | mouseup BUTTON | key NAME...
+// "ready" first and each answered "ok" once on the compositor: one device throughout, which KWin 6
+// asks of a button held from one command to a later one (it drops a release from another device,
+// and releases what a device holds as it goes).
 // Buttons are xdotool's (1 left, 2 middle, 3 right); key names are the few the tests type. Every
 // command is on the compositor before the next one is sent, and pointer events are paced as a hand
 // would pace them: KWin drops a button that follows a motion within the same instant.
@@ -101,8 +101,6 @@ static int run(struct wl_display* display, int argc, char** argv) {
                 org_kde_kwin_fake_input_keyboard_key(fake, key, WL_KEYBOARD_KEY_STATE_RELEASED);
                 wl_display_roundtrip(display);
             }
-        } else if (strcmp(command, "sleep") == 0 && left >= 1) {
-            pause_for(atof(argv[i++]));
         } else {
             fprintf(stderr, "kwin-input: cannot read \"%s\" and what follows it\n", command);
             return 2;
@@ -134,7 +132,7 @@ static int run_lines(struct wl_display* display) {
     return 0;
 }
 
-int main(int argc, char** argv) {
+int main(void) {
     struct wl_display* display = wl_display_connect(NULL);
     if (!display) {
         fprintf(stderr, "kwin-input: no Wayland display\n");
@@ -148,7 +146,7 @@ int main(int argc, char** argv) {
         fprintf(stderr, "kwin-input: the compositor offers no fake input (version 4)\n");
     } else {
         org_kde_kwin_fake_input_authenticate(fake, "kwin-input", "end-to-end tests");
-        status = argc == 2 && strcmp(argv[1], "-") == 0 ? run_lines(display) : run(display, argc, argv);
+        status = run_lines(display);
     }
     if (fake) org_kde_kwin_fake_input_destroy(fake);
     wl_registry_destroy(registry);

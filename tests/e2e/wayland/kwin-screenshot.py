@@ -1,18 +1,16 @@
 #!/usr/bin/python3
 """An area of a KWin session's screen, through KWin's screenshot D-Bus interface.
 
-Usage: kwin-screenshot.py X Y WIDTH HEIGHT OUT, where OUT is a PNG file, or - for a binary PPM on
-stdout; or kwin-screenshot.py --reds X Y SECONDS: the red of one pixel, read again and again until
+Usage: kwin-screenshot.py X Y WIDTH HEIGHT, for a binary PPM on stdout; or
+kwin-screenshot.py --reds X Y SECONDS: the red of one pixel, read again and again until
 it is 0 or the time is up, each value printed once in the order seen. KWin lends the interface
 only to programs that a .desktop file names, unless started with
 KWIN_SCREENSHOT_NO_PERMISSION_CHECKS=1, as the tests start it.
 """
 import os
-import struct
 import sys
 import threading
 import time
-import zlib
 
 import dbus
 
@@ -59,14 +57,4 @@ if sys.argv[1] == "--reds":
 
 x, y, width, height = (int(a) for a in sys.argv[1:5])
 w, h, rgb = capture(kwin, x, y, width, height)
-if sys.argv[5] == "-":
-    sys.stdout.buffer.write(b"P6\n%d %d\n255\n" % (w, h) + rgb)
-else:
-    # A PNG written here: quicker than handing the pixels to another program.
-    def chunk(kind, body):
-        return struct.pack(">I", len(body)) + kind + body + struct.pack(
-            ">I", zlib.crc32(kind + body) & 0xFFFFFFFF)
-    rows = b"".join(b"\0" + rgb[row * w * 3:(row + 1) * w * 3] for row in range(h))
-    with open(sys.argv[5], "wb") as png:
-        png.write(b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", w, h, 8, 2, 0, 0, 0))
-                  + chunk(b"IDAT", zlib.compress(rows, 1)) + chunk(b"IEND", b""))
+sys.stdout.buffer.write(b"P6\n%d %d\n255\n" % (w, h) + rgb)
