@@ -429,7 +429,8 @@ window_under_pointer() {
 # does; the Wayland targets have theirs from the start.
 open_backdrop() { # x y
     [ -z "${e2e_backdrop:-}" ] || return 0
-    xpixels window $(($1 - 100)) $(($2 - 50)) 200 100 >"$e2e_artifacts/backdrop.log" 2>&1 &
+    : >"$e2e_artifacts/backdrop.log" # there before the window starts, for the wait
+    xpixels window $(($1 - 100)) $(($2 - 50)) 200 100 >>"$e2e_artifacts/backdrop.log" 2>&1 &
     e2e_backdrop=$!
     wait_for 5 grep -q '^mapped' "$e2e_artifacts/backdrop.log"
 }
