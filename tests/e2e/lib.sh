@@ -323,11 +323,11 @@ covered_at() {
 # Follows the colour of pixel ($1,$2): one "ms r,g,b" line at the start and one at each change, in
 # milliseconds from the start, until it changes to black after some other change (a new frame may
 # show black for a moment as it maps, and a busy machine may hide the glow's first shade); more
-# than $3 ms is an error. Targets without an X screen replace it.
-pixel_watch() { xpixels watch "$1" "$2" 1 1 "$3" --until "$E2E_BLACK" --after-other; }
+# than $3 ms is an error.
+pixel_watch() { area_watch "$1" "$2" 1 1 "$3" --until "$E2E_BLACK" --after-other; }
 
 # Follows an area: xpixels watch's arguments and lines. Targets without an X screen replace it.
-area_watch() { xpixels watch "$@"; } # x y width height ms [--changes N] [--settle MS] [--save PREFIX]
+area_watch() { xpixels watch "$@"; } # x y width height ms [options]
 
 # Starts following pixel ($1,$2) in the background, at most $3 ms, for fade_seen.
 watch_fade() { # x y ms

@@ -165,39 +165,20 @@ rest_held_pointer() { xdotool mousemove $((E2E_WIDTH - 1)) $((E2E_HEIGHT - 1)); 
 # screen to it (wlroots).
 screen_grab() { tool grim -g "$1,$2 $3x$4" -t ppm "$5"; } # x y width height file
 
-# pixel_watch as lib.sh's, one screen_grab a sample: a new client and a whole output's copy each time.
-# On a loaded machine it sees 3 to 8 of the 31 shades and may miss the glow's 25 ms: the fade's
-# order and end are judged here, its timing by the X targets.
-E2E_FADE_SHADES=2 E2E_FADE_COARSE=1
-# Each sample a whole read: a swap is seen up to a read late, which a loaded machine stretches.
-E2E_READ_SLACK_MS=1000
-pixel_watch() { # x y ms
-    local start now colour last='' reddened='' r g b
-    start=$(now_ms)
-    while now=$(now_ms) && [ $((now - start)) -le "$3" ]; do
-        # One pixel, straight from the PPM after its 11-byte header.
-        screen_grab "$1" "$2" 1 1 "$e2e_artifacts/pixel-watch.ppm" || return
-        colour=$(od -An -tu1 -j11 -N3 "$e2e_artifacts/pixel-watch.ppm") || return
-        read -r r g b <<<"$colour"
-        colour=$r,$g,$b
-        [ "$colour" = "$last" ] && continue
-        echo "$(($(now_ms) - start)) $colour"
-        # Black ends the watch once a red was seen: a menu's or a cursor's passing shade does not.
-        [[ $colour =~ ^[1-9][0-9]*,0,0$ ]] && reddened=1
-        last=$colour
-        [ -n "$reddened" ] && [ "$colour" = "$E2E_BLACK" ] && return
-    done
-    echo "no change to $E2E_BLACK within $3 ms" >&2
-    return 1
-}
-
-# area_watch as lib.sh's, each sample a screen_grab compared by its checksum.
-area_watch() { # x y width height ms [--changes N] [--settle MS] [--save PREFIX]
-    local area=("$1" "$2" "$3" "$4") limit=$5 changes=0 settle=0 prefix='' start at sum
-    local shot=$e2e_artifacts/area-watch.ppm shown='' candidate='' since=0 values=0
+# area_watch and so pixel_watch as lib.sh's, one screen_grab a sample (a new client and a whole
+# output's copy each time): a pixel's value is its colour, an area's a checksum. On a loaded
+# machine a pixel watch sees 3 to 8 of the 31 shades and may miss the glow's 25 ms: the fade's order
+# and end are judged here, its timing by the X targets. Each sample a whole read: a swap is seen up
+# to a read late, which a loaded machine stretches.
+E2E_FADE_SHADES=2 E2E_FADE_COARSE=1 E2E_READ_SLACK_MS=1000
+area_watch() { # x y width height ms [--until COLOUR [--after-other]] [--changes N] [--settle MS] [--save PREFIX]
+    local area=("$1" "$2" "$3" "$4") limit=$5 until='' past=1 changes=0 settle=0 prefix='' start at
+    local shot=$e2e_artifacts/watch-$BASHPID.ppm value shown='' candidate='' since=0 values=0
     shift 5
-    while [ $# -ge 2 ]; do
+    while [ $# -gt 0 ]; do
         case $1 in
+        --after-other) past='' && shift && continue ;;
+        --until) until=$2 ;;
         --changes) changes=$2 ;;
         --settle) settle=$2 ;;
         --save) prefix=$2 ;;
@@ -209,17 +190,26 @@ area_watch() { # x y width height ms [--changes N] [--settle MS] [--save PREFIX]
     while :; do
         screen_grab "${area[@]}" "$shot" || return 2
         at=$(($(now_ms) - start))
-        sum=$(md5sum <"$shot") && sum=${sum%% *}
-        [ "$sum" = "$candidate" ] || { candidate=$sum since=$at && cp "$shot" "$shot.candidate"; }
+        if [ "${area[2]}x${area[3]}" = 1x1 ]; then
+            # Straight from the PPM after its 11-byte header.
+            value=$(od -An -tu1 -j11 -N3 "$shot" | awk '{ print $1 "," $2 "," $3 }')
+        else
+            value=$(md5sum <"$shot") && value=${value%% *}
+        fi
+        [ "$value" = "$candidate" ] || { candidate=$value since=$at && cp "$shot" "$shot.candidate"; }
         if [ "$candidate" != "$shown" ] && { [ -z "$shown" ] || [ $((at - since)) -ge "$settle" ]; }; then
             [ -n "$shown" ] || since=0
             shown=$candidate
             echo "$since $shown"
             [ -z "$prefix" ] || cp "$shot.candidate" "$prefix-$values.ppm"
             values=$((values + 1))
+            if [ -n "$until" ] && [ -n "$past" ] && [ "$shown" = "$until" ]; then return 0; fi
+            # Only a red makes the way to the colour: a menu's or a cursor's passing shade does not.
+            if [[ $shown =~ ^[1-9][0-9]*,0,0$ ]]; then past=1; fi
             [ "$changes" -eq 0 ] || [ "$values" -le "$changes" ] || return 0
         fi
         if [ "$at" -gt "$limit" ]; then
+            if [ -n "$until" ]; then echo "no change to $until within $limit ms" >&2 && return 1; fi
             [ "$changes" -eq 0 ] && return 0
             echo "$((values - 1)) of $changes changes within $limit ms" >&2
             return 1
