@@ -25,16 +25,12 @@ same_image() { # first.ppm second.ppm width height
     image_is "$1" "$3" "$4" && image_is "$2" "$3" "$4" || return
     cmp -s "$1" "$2"
 }
-recorded() { # lines the shell was handed
+# At least $1 addresses were handed to the shell.
+recorded_at_least() {
     [ -f "$e2e_artifacts/shell.log" ] || { cannot_tell "no shell log"; return; }
-    grep -c . "$e2e_artifacts/shell.log" || true
+    [ "$(grep -c . "$e2e_artifacts/shell.log" || true)" -ge "$1" ]
 }
 last_recorded() { tail -n1 "$e2e_artifacts/shell.log" | sed 's#/$##'; }
-recorded_at_least() {
-    local count
-    count=$(recorded) && is_number "$count" "the count of addresses handed to the shell" || return
-    [ "$count" -ge "$1" ]
-}
 
 target_start
 check "the frame starts" wait_for 30 bands_at 20 50
