@@ -8,17 +8,11 @@
 
 source "$(dirname "${BASH_SOURCE[0]}")/target-wayland.sh"
 E2E_TARGET=wayland-gnome
-cp "$(dirname "${BASH_SOURCE[0]}")/wayland/gnome-screenshot.py" "$E2E_USER_DIR/bin/"
-E2E_GNOME_SCREENSHOT=$E2E_USER_DIR/bin/gnome-screenshot.py
-
-# Screen reads take about a second here (see frame.sh): so the watches see a fade's glow and its
-# end, not its shades, and time the donation picture's swaps to a read or so.
-E2E_SLOW_SCREEN=1
-E2E_FADE_SHADES=0 E2E_READ_SLACK_MS=1500
+slow_screen gnome-screenshot.py
 # A file of its own per process: a watch in the background grabs while the scenario does.
 screen_grab() { # x y width height file
     local shot=$E2E_RUNTIME/shots/grab-$BASHPID.png
-    as_user "$E2E_GNOME_SCREENSHOT" "$1" "$2" "$3" "$4" "$shot" && tool convert "$shot" -alpha off "$5"
+    as_user "$E2E_SCREENSHOT" "$1" "$2" "$3" "$4" "$shot" && tool convert "$shot" -alpha off "$5"
 }
 
 # Runs JavaScript in the shell and prints its result (a JSON text).
@@ -132,7 +126,3 @@ target_client_origin() {
             .find(w => w.get_id() == $1);
         const r = w.frame_rect_to_client_rect(w.get_frame_rect()); r.x + ' ' + r.y" | tr -d '"'
 }
-
-# The reds of pixel ($1,$2) until black, at most $3 seconds, for frame.sh: one pixel read again and
-# again over one connection.
-fade_reds() { as_user "$E2E_GNOME_SCREENSHOT" --reds "$@" "$E2E_RUNTIME/shots" || echo unreadable; }

@@ -12,21 +12,15 @@
 # The sway that KWin may run in: as on sway.
 source "$(dirname "${BASH_SOURCE[0]}")/target-wayland-sway.sh"
 E2E_TARGET=wayland-kde
-cp "$(dirname "${BASH_SOURCE[0]}")/wayland/kwin-screenshot.py" "$E2E_KDE_TOOLS/kwin-input" \
-    "$E2E_USER_DIR/bin/"
-E2E_KWIN_SCREENSHOT=$E2E_USER_DIR/bin/kwin-screenshot.py
-
-# KWin's screen reads take about a second (see frame.sh): so the watches see a fade's glow and its
-# end, not its shades, and time the donation picture's swaps to a read or so. Through sway's, they
-# are as on sway.
-E2E_SLOW_SCREEN=1
-E2E_FADE_SHADES=0 E2E_READ_SLACK_MS=1500
+cp "$E2E_KDE_TOOLS/kwin-input" "$E2E_USER_DIR/bin/"
+# KWin's screen through its D-Bus interface; in a host sway (see start_display), sway's through grim.
+slow_screen kwin-screenshot.py
 E2E_KWIN_HOST= E2E_KWIN_ENV=()
 screen_grab() { # x y width height file
     if [ -n "$E2E_KWIN_HOST" ]; then
         WAYLAND_DISPLAY=$E2E_KWIN_HOST tool grim -g "$1,$2 $3x$4" -t ppm "$5"
     else
-        as_user "$E2E_KWIN_SCREENSHOT" "$1" "$2" "$3" "$4" >"$5"
+        as_user "$E2E_SCREENSHOT" "$1" "$2" "$3" "$4" >"$5"
     fi
 }
 
@@ -83,7 +77,7 @@ EOF
         E2E_FADE_SHADES=2 E2E_FADE_COARSE=1 E2E_READ_SLACK_MS=1000
     else
         # Not yet, until KWin answers with a screenshot.
-        kwin_lends() { as_user "$E2E_KWIN_SCREENSHOT" 0 0 1 1 >/dev/null 2>>"$e2e_artifacts/screenshot.log"; }
+        kwin_lends() { as_user "$E2E_SCREENSHOT" 0 0 1 1 >/dev/null 2>>"$e2e_artifacts/screenshot.log"; }
         wait_for 30 kwin_lends || { log "KWin composites with $kwin_compositing but lends no screenshots"; return 1; }
     fi
 
@@ -132,7 +126,3 @@ JS
 target_client_origin() {
     kwin_windows | awk -v id="$1" '$2 == id { sub(/\|.*/, ""); print $3, $4; exit }'
 }
-
-# The reds of pixel ($1,$2) until black, at most $3 seconds, for frame.sh: one pixel read again and
-# again over one connection, often enough for the 25 ms shades.
-fade_reds() { as_user "$E2E_KWIN_SCREENSHOT" --reds "$@" || echo unreadable; }

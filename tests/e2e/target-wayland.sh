@@ -217,6 +217,17 @@ area_watch() { # x y width height ms [--until COLOUR [--after-other]] [--changes
     done
 }
 
+# Screen reads through the desktop's own D-Bus interface, by a script of wayland/ run as the user:
+# about a second each (see frame.sh), so the watches see a fade's glow and its end, not its shades,
+# and time the donation picture's swaps to a read or so.
+slow_screen() { # script
+    cp "$(dirname "${BASH_SOURCE[0]}")/wayland/$1" "$E2E_USER_DIR/bin/"
+    E2E_SCREENSHOT=$E2E_USER_DIR/bin/$1 E2E_SLOW_SCREEN=1 E2E_FADE_SHADES=0 E2E_READ_SLACK_MS=1500
+}
+# The reds of pixel ($1,$2) until black, at most $3 seconds, for frame.sh: one pixel read again and
+# again over one connection, through that script.
+fade_reds() { as_user "$E2E_SCREENSHOT" --reds "$@" || echo unreadable; }
+
 # The frame has no X window to name: the window under the pointer is the window beneath when it
 # says the pointer is over it, where the pointer is. A leave that follows does not count: sway
 # takes the pointer from every window when it hides the resting cursor.

@@ -1,13 +1,14 @@
 #!/usr/bin/python3
 """An area of a GNOME session's screen, through GNOME Shell's screenshot D-Bus interface.
 
-Usage: gnome-screenshot.py X Y WIDTH HEIGHT OUT.png; or gnome-screenshot.py --reds X Y SECONDS
-FOLDER: the red of one pixel, read again and again (through files in FOLDER) until it is 0 or the
-time is up, each value printed once in the order seen.
+Usage: gnome-screenshot.py X Y WIDTH HEIGHT OUT.png; or gnome-screenshot.py --reds X Y SECONDS: the
+red of one pixel, read again and again (through a file of its own) until it is 0 or the time is up,
+each value printed once in the order seen.
 """
 import os
 import struct
 import sys
+import tempfile
 import time
 import zlib
 
@@ -43,16 +44,16 @@ def first_red(path):
 
 screenshot = shell()
 if sys.argv[1] == "--reds":
-    x, y, seconds, folder = int(sys.argv[2]), int(sys.argv[3]), float(sys.argv[4]), sys.argv[5]
-    path = os.path.join(folder, "red.png")
+    x, y, seconds = int(sys.argv[2]), int(sys.argv[3]), float(sys.argv[4])
     deadline, last = time.monotonic() + seconds, None
-    while time.monotonic() < deadline:
-        red = first_red(capture(screenshot, x, y, 1, 1, path))
-        if red != last:
-            print(red, flush=True)
-        last = red
-        if red == 0:
-            break
+    with tempfile.TemporaryDirectory() as folder:
+        while time.monotonic() < deadline:
+            red = first_red(capture(screenshot, x, y, 1, 1, os.path.join(folder, "red.png")))
+            if red != last:
+                print(red, flush=True)
+            last = red
+            if red == 0:
+                break
     sys.exit(0)
 
 x, y, width, height = (int(a) for a in sys.argv[1:5])
