@@ -1,3 +1,5 @@
+#include <utility>
+
 #include "frame/shape.h"
 
 #include <algorithm>
@@ -46,7 +48,7 @@ void AppliquerMarges(frmZelvaro& form) {
                                          innerRectangle(w, h, form.horizontal(), form.vertical()));
         regions.combineDifference(frame.get(), whole.get(), hole.get());
     }
-    window.setRegion(frame.release());
+    window.setRegion(std::move(frame));
 }
 
 } // namespace zelvaro::modRégions

@@ -134,8 +134,7 @@ inline const Screen& primaryOf(const std::vector<Screen>& screens) {
     return screens.front();
 }
 
-// An opaque platform region. The frame window owns the one it is given; every other one is
-// destroyed by whoever created it (see OwnedRegion).
+// An opaque platform region, always held by an OwnedRegion.
 using RegionHandle = std::uintptr_t;
 
 class Regions {
@@ -150,13 +149,17 @@ class Regions {
     ~Regions() = default;
 };
 
-// A region that is destroyed when it goes out of scope unless handed on with release().
+// A region that is destroyed when it goes out of scope unless moved on or handed to the system
+// with release().
 class OwnedRegion {
   public:
     OwnedRegion(Regions& regions, PixelRect rect)
         : regions_(&regions), handle_(regions.createRect(rect)) {}
+    OwnedRegion(OwnedRegion&& other) noexcept
+        : regions_(other.regions_), handle_(other.release()) {}
     OwnedRegion(const OwnedRegion&) = delete;
     OwnedRegion& operator=(const OwnedRegion&) = delete;
+    OwnedRegion& operator=(OwnedRegion&&) = delete;
     ~OwnedRegion() {
         if (handle_) regions_->destroy(handle_);
     }
@@ -214,8 +217,8 @@ class FrameWindow {
                               std::int32_t height) = 0;
     // Painted before this returns, so a blocking caller still shows every colour it sets.
     virtual void setBackColour(Colour colour) = 0;
-    // The window takes ownership of the region and releases the one it had.
-    virtual void setRegion(RegionHandle region) = 0;
+    // The window's shape from now on; the one it had is released.
+    virtual void setRegion(OwnedRegion region) = 0;
     // Pops up a menu at the mouse pointer, the default item in bold, and waits until it closes:
     // the chosen item, or nothing when it was dismissed.
     virtual std::optional<MenuChoice> popupMenu(std::span<const MenuItem> items,

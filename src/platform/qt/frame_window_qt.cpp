@@ -83,8 +83,8 @@ void QtFrameWindow::setBackColour(platform::Colour colour) {
     paintColour();
 }
 
-void QtFrameWindow::setRegion(platform::RegionHandle region) {
-    setShape(runtime_.takeRegion(region));
+void QtFrameWindow::setRegion(platform::OwnedRegion region) {
+    setShape(runtime_.takeRegion(region.release()));
 }
 
 namespace {

@@ -24,7 +24,7 @@ class QtFrameWindow : public QWidget, public platform::FrameWindow {
     platform::TwipsRect geometry() const override;
     void setScreen(const platform::Screen& screen) override;
     void setBackColour(platform::Colour colour) override;
-    void setRegion(platform::RegionHandle region) override;
+    void setRegion(platform::OwnedRegion region) override;
     std::optional<platform::MenuChoice> popupMenu(std::span<const platform::MenuItem> items,
                                                   std::size_t defaultItem) override;
     void close() override;

@@ -104,8 +104,8 @@ class ScriptedWindow final : public platform::FrameWindow {
     }
     // Keys go where the last click went, as on a desktop that gives the keyboard on click.
     void takeKeyboard() override { runtime_.focused_ = &record_; }
-    void setRegion(platform::RegionHandle region) override {
-        runtime_.takeWindowRegion(region, record_);
+    void setRegion(platform::OwnedRegion region) override {
+        runtime_.takeWindowRegion(region.release(), record_);
     }
     std::optional<platform::MenuChoice> popupMenu(std::span<const platform::MenuItem> items,
                                                   std::size_t defaultItem) override {
@@ -164,8 +164,12 @@ class ScriptedDialog final : public platform::DialogWindow {
     void moveTo(int control, double left, double top) override {
         state().positions[control] = {left, top};
     }
-    // Returns at once: the test goes on scripting input while the box is open.
-    void showModal() override { ++runtime_.modalShows; }
+    // Runs a nested loop until the box closes, as a real runtime does, or until the end of the
+    // run under way: scripted time cannot wait for input that was never scripted.
+    void showModal() override {
+        ++runtime_.modalShows;
+        runtime_.deliver(runtime_.runEnd_, [this] { return closed_; });
+    }
     void bringForward() override { ++runtime_.dialogBroughtForward; }
     void openWithShell(std::u16string_view address) override {
         runtime_.shellOpened.emplace_back(address);
@@ -291,7 +295,13 @@ void ScriptedRuntime::secondStart(Millis at) {
 }
 
 void ScriptedRuntime::runUntil(Millis until) {
-    while (!quitRequested) {
+    runEnd_ = until;
+    deliver(until, [] { return false; });
+    now_ = std::max(now_, until);
+}
+
+void ScriptedRuntime::deliver(Millis until, const std::function<bool()>& done) {
+    while (!quitRequested && !done()) {
         // The earliest of the next input and the next enabled timer; input first on a tie, as a
         // message queue serves posted input before it synthesises timer messages.
         auto input = std::min_element(queue_.begin(), queue_.end(), [](auto& a, auto& b) {
@@ -313,7 +323,6 @@ void ScriptedRuntime::runUntil(Millis until) {
             timer->tick();
         }
     }
-    now_ = std::max(now_, until);
 }
 
 std::unique_ptr<platform::FrameWindow>

@@ -180,11 +180,14 @@ class ScriptedRuntime final : public platform::Runtime, public platform::Regions
     void post(Millis at, std::function<void(platform::WindowEvents&)> deliver,
               std::u16string screen = {});
     void postToDialog(Millis at, std::function<void(platform::DialogEvents&)> deliver);
+    // Input and ticks in time order up to the given time, until done() or the program quits.
+    void deliver(Millis until, const std::function<bool()>& done);
     void takeWindowRegion(platform::RegionHandle region, WindowRecord& window);
     void notifyScreens();
 
     std::vector<platform::Screen> screens_;
     Millis now_{0};
+    Millis runEnd_{0}; // of the runUntil under way
     std::vector<Input> queue_;
     std::uint64_t nextOrder_ = 0;
     WindowRecord* focused_ = nullptr;

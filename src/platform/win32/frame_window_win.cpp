@@ -192,17 +192,15 @@ void Win32FrameWindow::setBackColour(platform::Colour colour) {
     GdiFlush();
 }
 
-void Win32FrameWindow::setRegion(platform::RegionHandle region) {
-    auto* handle = reinterpret_cast<HRGN>(region);
-    if (!handle) return;
-    // The window owns the region only if the call succeeds; otherwise it is still ours to free.
-    if (window_ && SetWindowRgn(window_, handle, TRUE)) {
+void Win32FrameWindow::setRegion(platform::OwnedRegion region) {
+    auto* handle = reinterpret_cast<HRGN>(region.get());
+    // The window owns the region only if the call succeeds; otherwise it is freed here.
+    if (handle && window_ && SetWindowRgn(window_, handle, TRUE)) {
+        region.release();
         runtime_.handedToWindow();
         // Wine 10 can leave a column just outside the new region shown, black, until the whole
         // window is painted again; elsewhere this repaints the bands once more.
         InvalidateRect(window_, nullptr, FALSE);
-    } else {
-        runtime_.destroy(region);
     }
 }
 

@@ -30,7 +30,7 @@ class Win32FrameWindow final : public platform::FrameWindow {
     void setBackColour(platform::Colour colour) override;
     // The click that asks for it has already activated the window.
     void takeKeyboard() override {}
-    void setRegion(platform::RegionHandle region) override;
+    void setRegion(platform::OwnedRegion region) override;
     std::optional<platform::MenuChoice> popupMenu(std::span<const platform::MenuItem> items,
                                                   std::size_t defaultItem) override;
     void close() override;
