@@ -1,5 +1,6 @@
 #include "platform/wayland/layer_shell.h"
 
+#include <QAbstractEventDispatcher>
 #include <QAction>
 #include <QEvent>
 #include <QEventLoop>
@@ -115,17 +116,21 @@ class LayerShell final : public QObject, public qt::FrameShell {
         xdg_system_bell_v1_ring(bell_.get(), nullptr);
         flush();
     }
-    // Qt reads the connection only when its event loop runs: read and dispatch here.
+    // Qt reads the connection only when its event loop runs: read here, and let Qt's handlers
+    // take what is already read (the buffers released), which waits on nothing.
     void handlePendingEvents() override {
         roundtrip();
-        wl_display_dispatch_queue_pending(display_, queue_.get()); // keys seen, keymaps closed
+        wl_display_dispatch_pending(display_);
     }
 
-    // One exchange with the compositor: every event it sent before has been handled.
-    bool roundtrip() { return wl_display_roundtrip(display_) >= 0; }
+    // One exchange with the compositor on this code's own queue: every event it sent this code
+    // before has been handled. Qt's events are only read, and wait for Qt.
+    bool roundtrip() { return wl_display_roundtrip_queue(display_, queue_.get()) >= 0; }
     void flush() { wl_display_flush(display_); }
-    // The same on this code's own queue, leaving Qt's events to Qt.
-    bool ownRoundtrip() { return wl_display_roundtrip_queue(display_, queue_.get()) >= 0; }
+    // What Qt's reads brought this code: configures, pings, popups dismissed, keyboard focus.
+    void dispatchRead() {
+        if (wl_display_dispatch_queue_pending(display_, queue_.get()) > 0) flush();
+    }
     zwlr_layer_shell_v1* layerShell() const { return layerShell_.get(); }
 
     // The keyboard belongs to one frame at a time, whose surface may come and go with its output.
@@ -153,14 +158,16 @@ class LayerShell final : public QObject, public qt::FrameShell {
     void detachPopups(std::size_t from);
 
     wl_display* display_;
+    // Every object of this code's sends its events here, where they wait until this code asks:
+    // Qt's handlers never see them, and no wait of this code's runs Qt's. Declared first, it
+    // goes last, after every proxy on it.
+    std::unique_ptr<wl_event_queue, ProxyDeleter<wl_event_queue_destroy>> queue_;
     Proxy<wl_registry, wl_registry_destroy> registry_;
     Proxy<zwlr_layer_shell_v1, zwlr_layer_shell_v1_destroy> layerShell_;
     std::uint32_t layerShellVersion_ = 0;
     Proxy<xdg_wm_base, xdg_wm_base_destroy> wmBase_;
     Proxy<xdg_system_bell_v1, xdg_system_bell_v1_destroy> bell_;
-    // Where the compositor sends the keyboard, seen by a keyboard of this code's own, whose events
-    // wait on its own queue until it asks.
-    std::unique_ptr<wl_event_queue, ProxyDeleter<wl_event_queue_destroy>> queue_;
+    // Where the compositor sends the keyboard, seen by a keyboard of this code's own.
     Proxy<wl_seat, wl_seat_destroy> seat_;
     Proxy<wl_keyboard, wl_keyboard_release> keyboard_;
     wl_surface* keyboardFocus_ = nullptr;
@@ -195,12 +202,8 @@ const wl_registry_listener LayerShell::registryListener = {
                     wl_registry_bind(registry, name, &xdg_system_bell_v1_interface, 1)));
             } else if (std::strcmp(interface, wl_seat_interface.name) == 0 && !self->seat_ &&
                        version >= kSeatVersion) {
-                // Bound through a wrapper, so that no event of the seat reaches Qt's queue.
-                auto* wrapper = static_cast<wl_registry*>(wl_proxy_create_wrapper(registry));
-                wl_proxy_set_queue(reinterpret_cast<wl_proxy*>(wrapper), self->queue_.get());
                 self->seat_.reset(static_cast<wl_seat*>(
-                    wl_registry_bind(wrapper, name, &wl_seat_interface, kSeatVersion)));
-                wl_proxy_wrapper_destroy(wrapper);
+                    wl_registry_bind(registry, name, &wl_seat_interface, kSeatVersion)));
                 wl_seat_add_listener(self->seat_.get(), &seatListener, self);
             }
         },
@@ -284,9 +287,14 @@ const xdg_popup_listener LayerShell::popupListener = {
 };
 
 bool LayerShell::bind() {
-    registry_.reset(wl_display_get_registry(display_));
-    wl_registry_add_listener(registry_.get(), &registryListener, this);
-    if (!queue_ || !roundtrip()) {
+    // A registry of this code's own, on its queue: what it binds inherits the queue.
+    if (auto* wrapper = queue_ ? wl_proxy_create_wrapper(display_) : nullptr) {
+        wl_proxy_set_queue(static_cast<wl_proxy*>(wrapper), queue_.get());
+        registry_.reset(wl_display_get_registry(static_cast<wl_display*>(wrapper)));
+        wl_proxy_wrapper_destroy(wrapper);
+        wl_registry_add_listener(registry_.get(), &registryListener, this);
+    }
+    if (!registry_ || !roundtrip()) {
         complain("la connexion Wayland de Qt ne répond pas");
         return false;
     }
@@ -294,6 +302,9 @@ bool LayerShell::bind() {
         complain("le compositeur Wayland n'offre plus zwlr_layer_shell_v1 et xdg_wm_base");
         return false;
     }
+    // Qt reads the connection; what it read for this code is handled before Qt sleeps again.
+    connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock, this,
+            &LayerShell::dispatchRead);
     return true;
 }
 
@@ -393,7 +404,7 @@ void LayerShell::keyboardEntered(LayerFrame& frame) {
         return;
     // Whether the compositor lets the frame keep the keyboard can only be told while it has it. A
     // keyboard of this code's made during the first exchange hears of the focus in the second.
-    const auto focused = [&] { return ownRoundtrip() && keyboardFocus_ == frame.surface(); };
+    const auto focused = [&] { return roundtrip() && keyboardFocus_ == frame.surface(); };
     const bool watched = focused() || focused();
     frame.setInteractivity(ZWLR_LAYER_SURFACE_V1_KEYBOARD_INTERACTIVITY_ON_DEMAND);
     if (!watched || focused()) return;
