@@ -20,9 +20,7 @@ std::int32_t pixels(double twips, double twipsPerPixel) {
 
 frmZelvaro::frmZelvaro(platform::Runtime& runtime, ScreenFrames& owner, platform::Screen screen,
                        margins::Pair margins)
-    : runtime_(runtime), owner_(owner), screen_(std::move(screen)), own_(margins) {
-    useProgramMargins(screen_.primary);
-}
+    : runtime_(runtime), owner_(owner), screen_(std::move(screen)), margins_(margins) {}
 
 frmZelvaro::~frmZelvaro() = default;
 
@@ -69,16 +67,16 @@ void frmZelvaro::Form_KeyDown(std::int16_t KeyCode, std::int16_t /*Shift*/) {
         Unload();
         return;
     case platform::keys::Left:
-        changed = margins::decrease(horizontal());
+        changed = margins::decrease(MargeHorizontale());
         break;
     case platform::keys::Up:
-        changed = margins::decrease(vertical());
+        changed = margins::decrease(MargeVerticale());
         break;
     case platform::keys::Right:
-        changed = margins::increase(horizontal(), limits_.MaxHorizontale);
+        changed = margins::increase(MargeHorizontale(), limits_.MaxHorizontale);
         break;
     case platform::keys::Down:
-        changed = margins::increase(vertical(), limits_.MaxVerticale);
+        changed = margins::increase(MargeVerticale(), limits_.MaxVerticale);
         break;
     default:
         runtime_.beep();
@@ -140,17 +138,6 @@ void frmZelvaro::keyboardMoved(bool here) {
     }
 }
 
-void frmZelvaro::useProgramMargins(bool use) {
-    if (use == usesProgramMargins_) return;
-    if (use) {
-        margins::MargeHorizontale = own_.horizontal;
-        margins::MargeVerticale = own_.vertical;
-    } else {
-        own_ = {margins::MargeHorizontale, margins::MargeVerticale};
-    }
-    usesProgramMargins_ = use;
-}
-
 // The owner decides where input goes: keys to the frame that has the keyboard, whichever window
 // the system gave them to, and nowhere while the About box is open.
 void frmZelvaro::onKeyDown(std::int16_t keyCode, std::int16_t shift) {
@@ -173,7 +160,6 @@ void frmZelvaro::onDisplayChange() {
 void frmZelvaro::setScreen(const platform::Screen& screen) {
     if (screen == screen_) return;
     screen_ = screen;
-    useProgramMargins(screen_.primary);
     if (loaded()) refitToScreen();
 }
 

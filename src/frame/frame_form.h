@@ -56,16 +56,10 @@ class frmZelvaro final : private platform::WindowEvents {
     const platform::Screen& screen() const { return screen_; }
     platform::ScreenMetrics metrics() const { return platform::metricsOf(screen_); }
 
-    // The margins this frame shows: the program-wide pair on the primary screen.
-    std::int32_t& horizontal() {
-        return usesProgramMargins_ ? margins::MargeHorizontale : own_.horizontal;
-    }
-    std::int32_t& vertical() {
-        return usesProgramMargins_ ? margins::MargeVerticale : own_.vertical;
-    }
-    margins::Pair pair() { return {horizontal(), vertical()}; }
-    // Moves this frame's margins into the program-wide pair, or out of it into its own.
-    void useProgramMargins(bool use);
+    // Width of the left and right bands, and height of the top and bottom bands, in pixels.
+    std::int32_t& MargeHorizontale() { return margins_.horizontal; }
+    std::int32_t& MargeVerticale() { return margins_.vertical; }
+    const margins::Pair& pair() const { return margins_; }
     // Only the frame that takes the arrow keys glows.
     bool hasKeyboard() const;
     // The keyboard came to this frame (it glows, then fades) or left it (it turns black). The
@@ -101,8 +95,7 @@ class frmZelvaro final : private platform::WindowEvents {
     platform::Runtime& runtime_;
     ScreenFrames& owner_;
     platform::Screen screen_;
-    bool usesProgramMargins_ = false;
-    margins::Pair own_;
+    margins::Pair margins_;
     std::unique_ptr<platform::FrameWindow> window_;
     std::unique_ptr<platform::Timer> tmrMinuterie_;
     margins::Limits limits_;

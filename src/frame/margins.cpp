@@ -4,9 +4,6 @@
 
 namespace zelvaro::margins {
 
-std::int32_t MargeHorizontale = kDefaultHorizontal;
-std::int32_t MargeVerticale = kDefaultVertical;
-
 namespace {
 
 std::int32_t loadOne(platform::Runtime& runtime, std::u16string_view key, std::int32_t fallback) {

@@ -1,7 +1,7 @@
-// The two frame thicknesses. The primary screen's frame keeps them in the program-wide pair: the
-// key handler and the menu's reset change them, the shape reads them, and the frames' owner loads
-// and saves them. A frame on any other screen keeps a pair of its own, stored under keys named
-// after its screen.
+// The two frame thicknesses. Each frame keeps its own pair: the key handler and the menu's reset
+// change it, the shape reads it, and the frames' owner loads and saves it. The program-wide keys
+// are the primary screen's; a frame on any other screen is stored under keys named after its
+// screen.
 #pragma once
 
 #include <cstdint>
@@ -23,10 +23,6 @@ inline constexpr std::u16string_view kHorizontalKey = u"Horizontale";
 inline constexpr std::u16string_view kVerticalKey = u"Verticale";
 // Other screens' keys: the primary's key, this separator, the screen's key token.
 inline constexpr char16_t kScreenKeySeparator = u'.';
-
-// Width of the left and right bands, and height of the top and bottom bands, in pixels.
-extern std::int32_t MargeHorizontale;
-extern std::int32_t MargeVerticale;
 
 struct Pair {
     std::int32_t horizontal = kDefaultHorizontal;

@@ -45,7 +45,7 @@ void AppliquerMarges(frmZelvaro& form) {
     {
         const platform::OwnedRegion whole(regions, {0, 0, w, h});
         const platform::OwnedRegion hole(regions,
-                                         innerRectangle(w, h, form.horizontal(), form.vertical()));
+                                         innerRectangle(w, h, form.MargeHorizontale(), form.MargeVerticale()));
         regions.combineDifference(frame.get(), whole.get(), hole.get());
     }
     window.setRegion(std::move(frame));

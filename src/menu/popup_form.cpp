@@ -66,7 +66,7 @@ void frmPopup::mnuPopupAProposDe_Click() {
 }
 
 void frmPopup::mnuPopupRéinitialiser_Click() {
-    margins::reset(frame_.horizontal(), frame_.vertical());
+    margins::reset(frame_.MargeHorizontale(), frame_.MargeVerticale());
     modRégions::AppliquerMarges(frame_);
     frame_.tmrMinuterie().setEnabled(true);
 }

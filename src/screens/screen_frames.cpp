@@ -154,7 +154,7 @@ void ScreenFrames::follow() {
 
     // Frames that go keep their windows until the next follow, so that the keyboard moves from
     // window to window (a window system may hand the keyboard over only from its event loop);
-    // their margins are remembered now, before another frame takes the program-wide pair.
+    // their margins are remembered now.
     for (auto frame = frames_.begin(); frame != frames_.end();) {
         const std::u16string& identity = (*frame)->screen().identity;
         if (present(identity) && wanted.contains(identity)) {
@@ -162,15 +162,10 @@ void ScreenFrames::follow() {
             continue;
         }
         remembered_[identity] = (*frame)->pair();
-        (*frame)->useProgramMargins(false);
         if (keyboard_ == frame->get()) keyboard_ = nullptr;
         going_.push_back(std::move(*frame));
         frame = frames_.erase(frame);
     }
-    // The frame that stops being primary gives the program-wide margins up before another
-    // takes them.
-    for (const auto& frame : frames_)
-        if (!present(frame->screen().identity)->primary) frame->useProgramMargins(false);
     for (const auto& frame : frames_)
         frame->setScreen(*present(frame->screen().identity));
 

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "clean_decimal.h"
+#include "frame/frame_form.h"
 #include "frame/margins.h"
 #include "fuzz_input.h"
 #include "platform/conversions.h"
@@ -92,10 +93,11 @@ void checkFrame(std::u16string_view horizontal, std::u16string_view vertical) {
         vertical;
     ScreenFrames frames(runtime);
     frames.Load();
-    require(margins::MargeHorizontale ==
+    frmZelvaro& frame = *frames.frames().front();
+    require(frame.MargeHorizontale() ==
                 parseInt32(horizontal).value_or(margins::kDefaultHorizontal),
             "the horizontal margin loads as the stored number or the default");
-    require(margins::MargeVerticale == parseInt32(vertical).value_or(margins::kDefaultVertical),
+    require(frame.MargeVerticale() == parseInt32(vertical).value_or(margins::kDefaultVertical),
             "the vertical margin loads as the stored number or the default");
 
     for (std::int16_t key : {platform::keys::Right, platform::keys::Left, platform::keys::Down,
@@ -106,8 +108,8 @@ void checkFrame(std::u16string_view horizontal, std::u16string_view vertical) {
     require(runtime.badRegionCalls == 0 && runtime.liveRegions() == 0,
             "every region is destroyed once, except the window's");
     require(runtime.writes.size() == 2, "the unload writes both margins once");
-    require(runtime.writes[0].value == decimalText(margins::MargeHorizontale) &&
-                runtime.writes[1].value == decimalText(margins::MargeVerticale),
+    require(runtime.writes[0].value == decimalText(frame.MargeHorizontale()) &&
+                runtime.writes[1].value == decimalText(frame.MargeVerticale()),
             "the unload writes the margins as they stand");
     for (const auto& write : runtime.writes)
         require(isCleanDecimal(write.value), "the unload writes clean decimal text");

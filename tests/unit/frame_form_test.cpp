@@ -38,8 +38,8 @@ TEST_F(FrameStartup, ShowsCoversTheScreenAndGlows) {
     ASSERT_EQ(runtime.placements.size(), 1u);
     EXPECT_EQ(runtime.placements[0].width, 1024);
     EXPECT_EQ(runtime.placements[0].height, 768);
-    EXPECT_EQ(margins::MargeHorizontale, 20);
-    EXPECT_EQ(margins::MargeVerticale, 50);
+    EXPECT_EQ(form().MargeHorizontale(), 20);
+    EXPECT_EQ(form().MargeVerticale(), 50);
     EXPECT_EQ(runtime.currentColour(), kGlow);
     EXPECT_TRUE(form().tmrMinuterie().enabled());
     EXPECT_EQ(leftBand(), 20);
@@ -84,8 +84,8 @@ TEST_F(FrameKeys, ArrowsMoveTheBandsAndOtherKeysBeep) {
     runtime.press(16 /* Shift */, 40ms);
     runtime.press(13 /* Enter */, 40ms);
     runtime.runUntil(100ms);
-    EXPECT_EQ(margins::MargeHorizontale, 22);
-    EXPECT_EQ(margins::MargeVerticale, 51);
+    EXPECT_EQ(form().MargeHorizontale(), 22);
+    EXPECT_EQ(form().MargeVerticale(), 51);
     EXPECT_EQ(leftBand(), 22);
     EXPECT_EQ(topBand(), 51);
     EXPECT_EQ(runtime.beeps.size(), 3u);
@@ -109,8 +109,8 @@ TEST_F(FrameKeys, HoldingRightStopsAt511AndDownAt383) {
         runtime.keyDown(keys::Down, Millis(i));
     }
     runtime.runUntil(1000ms);
-    EXPECT_EQ(margins::MargeHorizontale, 511);
-    EXPECT_EQ(margins::MargeVerticale, 383);
+    EXPECT_EQ(form().MargeHorizontale(), 511);
+    EXPECT_EQ(form().MargeVerticale(), 383);
     // Held keys keep the glow: no release, no fade.
     EXPECT_EQ(runtime.currentColour(), kGlow);
     runtime.runFor(10s);
@@ -152,10 +152,10 @@ TEST_F(FrameKeys, AKeyDuringAFadeIsAppliedAfterIt) {
     runtime.press(keys::Right, 1600ms); // the fade runs from 1500 to 2325 ms
     runtime.runUntil(1500ms);
     EXPECT_EQ(runtime.now(), 2325ms);
-    EXPECT_EQ(margins::MargeHorizontale, 20);
+    EXPECT_EQ(form().MargeHorizontale(), 20);
     EXPECT_EQ(runtime.currentColour(), 0u);
     runtime.runUntil(2400ms);
-    EXPECT_EQ(margins::MargeHorizontale, 21);
+    EXPECT_EQ(form().MargeHorizontale(), 21);
     EXPECT_EQ(runtime.colours.back().colour, kGlow);
     EXPECT_EQ(runtime.colours.back().at, 2325ms);
 }
@@ -177,7 +177,7 @@ TEST_F(FrameEnd, EscapeSavesTheMarginsAndEndsTheProgram) {
     EXPECT_EQ(runtime.writes[1].key, u"Verticale");
     EXPECT_EQ(stored(u"Horizontale"), u"21");
     EXPECT_EQ(stored(u"Verticale"), u"49");
-    EXPECT_EQ(margins::MargeHorizontale, 21);
+    EXPECT_EQ(form().MargeHorizontale(), 21);
 }
 
 TEST_F(FrameEnd, UnloadWritesBothKeysEvenWhenNothingChangedAndOnlyOnce) {
@@ -214,8 +214,8 @@ TEST_F(FrameEnd, RestartRestoresTheMargins) {
     next.store = runtime.store;
     ScreenFrames again(next);
     again.Load();
-    EXPECT_EQ(margins::MargeHorizontale, 23);
-    EXPECT_EQ(margins::MargeVerticale, 52);
+    EXPECT_EQ(form().MargeHorizontale(), 23);
+    EXPECT_EQ(form().MargeVerticale(), 52);
     EXPECT_EQ(next.rectanglesCreated.back(), (platform::PixelRect{23, 52, 1001, 716}));
 }
 
@@ -244,11 +244,11 @@ TEST_F(FrameDisplayChange, ASmallerScreenLowersTheLimitsTheKeysStopAt) {
     runtime.press(keys::Right, 2s);
     runtime.press(keys::Down, 2s);
     runtime.runUntil(2s);
-    EXPECT_EQ(margins::MargeHorizontale, 500);
-    EXPECT_EQ(margins::MargeVerticale, 380);
+    EXPECT_EQ(form().MargeHorizontale(), 500);
+    EXPECT_EQ(form().MargeVerticale(), 380);
     runtime.press(keys::Left, 3s);
     runtime.runUntil(3s);
-    EXPECT_EQ(margins::MargeHorizontale, 499);
+    EXPECT_EQ(form().MargeHorizontale(), 499);
     EXPECT_EQ(runtime.placements.back().width, 800);
 }
 
@@ -276,7 +276,7 @@ TEST_F(FrameSecondStart, TheRunningFrameComesForwardGlowsAndFadesWithItsMarginsU
     EXPECT_EQ(runtime.currentColour(), kGlow);
     EXPECT_EQ(leftBand(), 24);
     EXPECT_EQ(topBand(), 52);
-    EXPECT_EQ(margins::MargeHorizontale, 24);
+    EXPECT_EQ(form().MargeHorizontale(), 24);
     EXPECT_TRUE(runtime.writes.empty());
     runtime.runUntil(7499ms);
     EXPECT_EQ(runtime.currentColour(), kGlow);

@@ -114,8 +114,8 @@ TEST_F(InputStorm, EveryArrowThatReachesTheFrameIsAppliedOnceInItsTurn) {
     runtime.runUntil(t + 10s);
 
     EXPECT_EQ(queued, 10000);
-    EXPECT_EQ(margins::MargeHorizontale, horizontal);
-    EXPECT_EQ(margins::MargeVerticale, vertical);
+    EXPECT_EQ(form().MargeHorizontale(), horizontal);
+    EXPECT_EQ(form().MargeVerticale(), vertical);
     EXPECT_EQ(runtime.regionsSet.size() - regionsBefore, expected.size());
     EXPECT_EQ(appliedAt(coloursBefore), expected);
     expectFadesUninterrupted();

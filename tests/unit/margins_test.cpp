@@ -4,10 +4,12 @@
 #include "platform/scripted/scripted_runtime.h"
 
 using namespace zelvaro;
-using margins::MargeHorizontale;
-using margins::MargeVerticale;
 
 namespace {
+
+// The thicknesses a frame keeps, as free variables.
+std::int32_t MargeHorizontale = margins::kDefaultHorizontal;
+std::int32_t MargeVerticale = margins::kDefaultVertical;
 
 margins::Limits limitsFor(std::int32_t width, std::int32_t height, double twipsPerPixel = 15) {
     scripted::ScriptedRuntime runtime(width, height, twipsPerPixel);

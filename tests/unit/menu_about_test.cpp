@@ -53,7 +53,7 @@ TEST_F(MenuTest, OtherButtonsAndADismissedMenuChangeNothing) {
     runtime.runUntil(10s);
     EXPECT_EQ(runtime.menus.size(), 1u);
     EXPECT_EQ(runtime.colours.size(), colours);
-    EXPECT_EQ(margins::MargeHorizontale, 20);
+    EXPECT_EQ(form().MargeHorizontale(), 20);
     EXPECT_TRUE(runtime.writes.empty());
     EXPECT_FALSE(runtime.quitRequested);
 }
@@ -65,8 +65,8 @@ TEST_F(MenuTest, ResetRestoresTheDefaultsAndGlowsThenFadesEvenWhenAlreadyThere) 
         runtime.runFor(3s);
         choose(frmPopup::mnuPopupRéinitialiser, runtime.now());
         runtime.runFor(0ms);
-        EXPECT_EQ(margins::MargeHorizontale, 20);
-        EXPECT_EQ(margins::MargeVerticale, 50);
+        EXPECT_EQ(form().MargeHorizontale(), 20);
+        EXPECT_EQ(form().MargeVerticale(), 50);
         EXPECT_EQ(runtime.currentColour(), platform::rgb(128, 0, 0));
         EXPECT_EQ(leftBand(), 20);
         runtime.runFor(1500ms);
@@ -101,8 +101,8 @@ TEST_F(MenuTest, AboutIsModalAndTheFrameKeepsItsMarginsThroughIt) {
     runtime.runUntil(5200ms);
     EXPECT_FALSE(about().open);
     EXPECT_FALSE(runtime.quitRequested);
-    EXPECT_EQ(margins::MargeHorizontale, 20);
-    EXPECT_EQ(margins::MargeVerticale, 51);
+    EXPECT_EQ(form().MargeHorizontale(), 20);
+    EXPECT_EQ(form().MargeVerticale(), 51);
 }
 
 using AboutTest = MenuTest;

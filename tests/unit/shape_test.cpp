@@ -58,7 +58,7 @@ TEST_F(FrameShape, InvertedHoleIsPassedOnUnchanged) {
     storeMargins(u"5000", u"50");
     frames.Load();
     EXPECT_EQ(runtime.rectanglesCreated.back(), (PixelRect{5000, 50, 1024 - 5000, 718}));
-    EXPECT_EQ(margins::MargeHorizontale, 5000);
+    EXPECT_EQ(form().MargeHorizontale(), 5000);
 }
 
 TEST(FrameShapeInnerRectangle, NearThe32BitLimitsIsComputedWithoutOverflowAndClamped) {
@@ -71,14 +71,14 @@ TEST(FrameShapeInnerRectangle, NearThe32BitLimitsIsComputedWithoutOverflowAndCla
 TEST_F(FrameShape, ExtremeStoredMarginsStartWithoutCrashing) {
     storeMargins(u"2147483647", u"-2147483648");
     frames.Load();
-    EXPECT_EQ(margins::MargeHorizontale, kMax);
-    EXPECT_EQ(margins::MargeVerticale, kMin);
+    EXPECT_EQ(form().MargeHorizontale(), kMax);
+    EXPECT_EQ(form().MargeVerticale(), kMin);
     EXPECT_EQ(runtime.badRegionCalls, 0);
     runtime.press(platform::keys::Left);
     runtime.press(platform::keys::Down);
     runtime.runFor(3s);
-    EXPECT_EQ(margins::MargeHorizontale, kMax - 1);
-    EXPECT_EQ(margins::MargeVerticale, kMin + 1);
+    EXPECT_EQ(form().MargeHorizontale(), kMax - 1);
+    EXPECT_EQ(form().MargeVerticale(), kMin + 1);
 }
 
 TEST_F(FrameShape, EveryApplyGlowsStopsTheFadeAndLeavesOnlyTheWindowsRegion) {
