@@ -88,9 +88,10 @@ int main(int argc, char** argv) {
 
     const int status = run(choice, terminations);
     // Qt 6.4's Wayland client can hang for good while it closes the connection: its event thread
-    // waits on a read the main thread prepared and never made (seen when a signal comes while the
-    // refusal dialog is still being mapped). Everything of ours is saved and closed by now, so the
-    // process ends here rather than wait on Qt's teardown.
+    // waits on a read the main thread prepared and never made. It is Qt's own: it happens when a
+    // signal comes while the refusal dialog is still being mapped, where no Wayland object of ours
+    // exists. Everything of ours is saved and closed by now, so the process ends here rather than
+    // wait on Qt's teardown.
     if (QGuiApplication::platformName() == QLatin1String("wayland")) {
         std::fflush(nullptr);
         std::_Exit(status);
