@@ -458,7 +458,21 @@ target_keyboard_taken() {
 no_key_beneath() { ! grep -q '^key ' "$e2e_artifacts/backdrop.log"; }
 
 # lib.sh TARGET: the scenario's target, target-TARGET.sh, whose program and display end with it.
+# The target interface: an adapter sets E2E_TARGET and E2E_PROGRAM (the program's command) and
+# defines the hooks of E2E_HOOKS, fade_reds with E2E_SLOW_SCREEN and second_settings_follow_rename
+# with E2E_REPLUG_RENAMES. It may replace the defaults above, made for an X server: target_start,
+# target_wait_exit, target_run_again, target_kill, target_end, target_click_in_hole,
+# target_keyboard_taken, start_display, start_dummy_display, plug_second, unplug_second,
+# stop_display, screen_grab, area_watch, window_under_pointer and open_backdrop.
+E2E_HOOKS=(target_clear_settings target_store target_stored target_windows target_record_shell
+    target_client_origin target_processes)
 if [ -n "${1:-}" ]; then
     source "$(dirname "${BASH_SOURCE[0]}")/target-$1.sh"
+    for hook in "${E2E_HOOKS[@]}" ${E2E_SLOW_SCREEN:+fade_reds} \
+        ${E2E_REPLUG_RENAMES:+second_settings_follow_rename}; do
+        declare -F "$hook" >/dev/null || { log "target $1 defines no $hook (see lib.sh)"; exit 2; }
+    done
+    [ -n "${E2E_TARGET:-}" ] && [ -n "${E2E_PROGRAM:-}" ] ||
+        { log "target $1 sets no E2E_TARGET or E2E_PROGRAM (see lib.sh)"; exit 2; }
     trap 'target_kill; stop_display' EXIT
 fi
