@@ -7,43 +7,20 @@
 // Buttons are xdotool's (1 left, 2 middle, 3 right); key names are the few the tests type. Every
 // command is on the compositor before the next one is sent, and pointer events are paced as a hand
 // would pace them: KWin drops a button that follows a motion within the same instant.
-#include <linux/input-event-codes.h>
 #include <stdbool.h>
-#include <stdio.h>
-#include <stdlib.h>
 #include <string.h>
 #include <time.h>
-#include <wayland-client.h>
 
 #include "fake-input-client-protocol.h"
+#include "tool.h"
 
 static struct org_kde_kwin_fake_input* fake;
 
-static void global(void* data, struct wl_registry* registry, uint32_t name, const char* interface,
-                   uint32_t version) {
-    (void)data;
+static void bind_global(struct wl_registry* registry, uint32_t name, const char* interface,
+                        uint32_t version) {
     // Version 4 brings the keyboard.
     if (strcmp(interface, org_kde_kwin_fake_input_interface.name) == 0 && version >= 4)
         fake = wl_registry_bind(registry, name, &org_kde_kwin_fake_input_interface, 4);
-}
-
-static void global_remove(void* data, struct wl_registry* registry, uint32_t name) {
-    (void)data, (void)registry, (void)name;
-}
-
-static const struct wl_registry_listener registry_listener = {global, global_remove};
-
-static int button_code(const char* text) {
-    switch (atoi(text)) {
-    case 1:
-        return BTN_LEFT;
-    case 2:
-        return BTN_MIDDLE;
-    case 3:
-        return BTN_RIGHT;
-    default:
-        return -1;
-    }
 }
 
 static int key_code(const char* name) {
@@ -81,8 +58,8 @@ static int run(struct wl_display* display, int argc, char** argv) {
             pointer = true;
         } else if ((strcmp(command, "click") == 0 || strcmp(command, "mousedown") == 0 ||
                     strcmp(command, "mouseup") == 0) &&
-                   left >= 1 && button_code(argv[i]) >= 0) {
-            const int button = button_code(argv[i++]);
+                   left >= 1 && button_code(atoi(argv[i])) >= 0) {
+            const int button = button_code(atoi(argv[i++]));
             // A move on the spot first, if there was none.
             if (!moved) {
                 org_kde_kwin_fake_input_pointer_motion(fake, 0, 0);
@@ -133,14 +110,7 @@ static int run_lines(struct wl_display* display) {
 }
 
 int main(void) {
-    struct wl_display* display = wl_display_connect(NULL);
-    if (!display) {
-        fprintf(stderr, "kwin-input: no Wayland display\n");
-        return 1;
-    }
-    struct wl_registry* registry = wl_display_get_registry(display);
-    wl_registry_add_listener(registry, &registry_listener, NULL);
-    wl_display_roundtrip(display);
+    struct wl_display* display = tool_connect("kwin-input", bind_global);
     int status = 1;
     if (!fake) {
         fprintf(stderr, "kwin-input: the compositor offers no fake input (version 4)\n");
@@ -149,7 +119,6 @@ int main(void) {
         status = run_lines(display);
     }
     if (fake) org_kde_kwin_fake_input_destroy(fake);
-    wl_registry_destroy(registry);
     wl_display_disconnect(display);
     return status;
 }

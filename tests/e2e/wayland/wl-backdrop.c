@@ -5,14 +5,11 @@
 // (B as X numbers buttons), "keyboard enter", "keyboard leave", "key CODE".
 // Usage: wl-backdrop RRGGBB [fullscreen]
 #define _GNU_SOURCE
-#include <linux/input-event-codes.h>
-#include <stdio.h>
-#include <stdlib.h>
 #include <string.h>
 #include <sys/mman.h>
 #include <unistd.h>
-#include <wayland-client.h>
 
+#include "tool.h"
 #include "xdg-shell-client-protocol.h"
 
 static struct wl_compositor* compositor;
@@ -165,9 +162,9 @@ static void seat_name(void* data, struct wl_seat* s, const char* name) {
 }
 static const struct wl_seat_listener seat_listener = {seat_capabilities, seat_name};
 
-static void global(void* data, struct wl_registry* registry, uint32_t name, const char* interface,
-                   uint32_t version) {
-    (void)data, (void)version;
+static void bind_global(struct wl_registry* registry, uint32_t name, const char* interface,
+                        uint32_t version) {
+    (void)version;
     if (strcmp(interface, wl_compositor_interface.name) == 0)
         compositor = wl_registry_bind(registry, name, &wl_compositor_interface, 4);
     else if (strcmp(interface, wl_shm_interface.name) == 0)
@@ -177,10 +174,6 @@ static void global(void* data, struct wl_registry* registry, uint32_t name, cons
     else if (strcmp(interface, wl_seat_interface.name) == 0)
         seat = wl_registry_bind(registry, name, &wl_seat_interface, 4); // no pointer frames
 }
-static void global_remove(void* data, struct wl_registry* registry, uint32_t name) {
-    (void)data, (void)registry, (void)name;
-}
-static const struct wl_registry_listener registry_listener = {global, global_remove};
 
 int main(int argc, char** argv) {
     const int fullscreen = argc == 3 && strcmp(argv[2], "fullscreen") == 0;
@@ -190,14 +183,7 @@ int main(int argc, char** argv) {
     }
     colour = (uint32_t)strtoul(argv[1], NULL, 16);
     setvbuf(stdout, NULL, _IOLBF, 0);
-    struct wl_display* display = wl_display_connect(NULL);
-    if (!display) {
-        fprintf(stderr, "wl-backdrop: no Wayland display\n");
-        return 1;
-    }
-    struct wl_registry* registry = wl_display_get_registry(display);
-    wl_registry_add_listener(registry, &registry_listener, NULL);
-    wl_display_roundtrip(display);
+    struct wl_display* display = tool_connect("wl-backdrop", bind_global);
     if (!compositor || !shm || !wm_base || !seat) {
         fprintf(
             stderr,

@@ -4,50 +4,25 @@
 // shrinks as outputs come and go. Each line is answered "ok" once the compositor has handled it, or
 // "error ..." on stdout.
 // Usage: wl-pointer WIDTH HEIGHT
-#include <linux/input-event-codes.h>
-#include <stdio.h>
-#include <stdlib.h>
 #include <string.h>
 #include <time.h>
-#include <wayland-client.h>
 
+#include "tool.h"
 #include "wlr-virtual-pointer-unstable-v1-client-protocol.h"
 
 static struct zwlr_virtual_pointer_manager_v1* manager;
 
-static void global(void* data, struct wl_registry* registry, uint32_t name, const char* interface,
-                   uint32_t version) {
-    (void)data;
+static void bind_global(struct wl_registry* registry, uint32_t name, const char* interface,
+                        uint32_t version) {
     (void)version;
     if (strcmp(interface, zwlr_virtual_pointer_manager_v1_interface.name) == 0)
         manager = wl_registry_bind(registry, name, &zwlr_virtual_pointer_manager_v1_interface, 1);
 }
 
-static void global_remove(void* data, struct wl_registry* registry, uint32_t name) {
-    (void)data;
-    (void)registry;
-    (void)name;
-}
-
-static const struct wl_registry_listener registry_listener = {global, global_remove};
-
 static uint32_t now_ms(void) {
     struct timespec t;
     clock_gettime(CLOCK_MONOTONIC, &t);
     return (uint32_t)(t.tv_sec * 1000 + t.tv_nsec / 1000000);
-}
-
-static int button_code(int x_button) {
-    switch (x_button) {
-    case 1:
-        return BTN_LEFT;
-    case 2:
-        return BTN_MIDDLE;
-    case 3:
-        return BTN_RIGHT;
-    default:
-        return -1;
-    }
 }
 
 int main(int argc, char** argv) {
@@ -56,14 +31,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     uint32_t width = (uint32_t)atoi(argv[1]), height = (uint32_t)atoi(argv[2]);
-    struct wl_display* display = wl_display_connect(NULL);
-    if (!display) {
-        fprintf(stderr, "wl-pointer: no Wayland display\n");
-        return 1;
-    }
-    struct wl_registry* registry = wl_display_get_registry(display);
-    wl_registry_add_listener(registry, &registry_listener, NULL);
-    wl_display_roundtrip(display);
+    struct wl_display* display = tool_connect("wl-pointer", bind_global);
     if (!manager) {
         fprintf(stderr, "wl-pointer: the compositor offers no zwlr_virtual_pointer_manager_v1\n");
         return 1;
