@@ -1,30 +1,19 @@
 // Feeds the About box's text decoder any text, and checks each result against the decoding worked
 // out independently, pair by pair, plus the length limit.
-#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <string>
 
 #include "about/general.h"
 #include "fuzz_input.h"
+#include "windows_1252.h"
 
 using zelvaro::fuzzing::require;
 using zelvaro::modGénéral::DecoderTexte;
 using zelvaro::modGénéral::kMaxHexLength;
+using zelvaro::testing::windows1252;
 
 namespace {
-
-// Codes 128 to 159 as Windows converts them, the five undefined ones kept as C1 controls.
-constexpr std::array<char16_t, 32> kCodes128To159 = {
-    u'\u20AC', u'\u0081', u'\u201A', u'\u0192', u'\u201E', u'\u2026', u'\u2020', u'\u2021',
-    u'\u02C6', u'\u2030', u'\u0160', u'\u2039', u'\u0152', u'\u008D', u'\u017D', u'\u008F',
-    u'\u0090', u'\u2018', u'\u2019', u'\u201C', u'\u201D', u'\u2022', u'\u2013', u'\u2014',
-    u'\u02DC', u'\u2122', u'\u0161', u'\u203A', u'\u0153', u'\u009D', u'\u017E', u'\u0178',
-};
-
-char16_t character(unsigned code) {
-    return code >= 0x80 && code < 0xA0 ? kCodes128To159[code - 0x80] : static_cast<char16_t>(code);
-}
 
 // The value of a pair: its leading hex digits, 0 when it starts with anything else.
 unsigned pairValue(std::u16string_view pair) {
@@ -69,7 +58,7 @@ __attribute__((no_sanitize("coverage"))) void check(std::u16string_view hex,
         const unsigned key = (first + j) & 0xFF;
         const unsigned x = key ^ pairValue(hex.substr(2 * j, 2));
         const unsigned code = (x & 0x0F) << 4 | x >> 4;
-        require((*decoded)[j] == character(code), "each pair decodes under its own key byte");
+        require((*decoded)[j] == windows1252(code), "each pair decodes under its own key byte");
     }
 }
 

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <array>
 #include <cstdint>
 #include <initializer_list>
 #include <string>
@@ -10,26 +9,17 @@
 
 #include "about/enciphered.h"
 #include "enciphered_samples.h"
+#include "windows_1252.h"
 
 namespace general = zelvaro::modGénéral;
 using general::ApplicationInfo;
 using general::DecoderTexte;
 using general::TitreLogiciel;
 using general::VersionLogiciel;
+using zelvaro::testing::kCodes128To159;
+using zelvaro::testing::windows1252;
 
 namespace {
-
-// Codes 128 to 159 as Windows converts them, the five undefined ones included.
-constexpr std::array<char16_t, 32> kCodes128To159 = {
-    u'\u20AC', u'\u0081', u'\u201A', u'\u0192', u'\u201E', u'\u2026', u'\u2020', u'\u2021',
-    u'\u02C6', u'\u2030', u'\u0160', u'\u2039', u'\u0152', u'\u008D', u'\u017D', u'\u008F',
-    u'\u0090', u'\u2018', u'\u2019', u'\u201C', u'\u201D', u'\u2022', u'\u2013', u'\u2014',
-    u'\u02DC', u'\u2122', u'\u0161', u'\u203A', u'\u0153', u'\u009D', u'\u017E', u'\u0178',
-};
-
-char16_t expectedCharacter(std::uint8_t code) {
-    return code >= 0x80 && code < 0xA0 ? kCodes128To159[code - 0x80] : code;
-}
 
 // The decoder run backwards: halves exchanged, XOR with the key byte that ends at 255.
 std::u16string encipher(const std::vector<std::uint8_t>& codes) {
@@ -98,7 +88,7 @@ TEST(DecoderTexte, DecodesEveryCodeUnderEveryKeyByte) {
             std::u16string expected;
             for (std::size_t j = 0; j < length; ++j) {
                 codes.push_back(static_cast<std::uint8_t>(j * 37 + shift));
-                expected += expectedCharacter(codes.back());
+                expected += windows1252(codes.back());
             }
             EXPECT_EQ(DecoderTexte(encipher(codes)), expected) << length << " " << shift;
         }
@@ -111,7 +101,7 @@ TEST(DecoderTexte, RefusesTextsLongerThan32766Digits) {
     std::u16string expected;
     for (std::size_t j = 0; j < 16383; ++j) {
         codes.push_back(static_cast<std::uint8_t>(j * 7));
-        expected += expectedCharacter(codes.back());
+        expected += windows1252(codes.back());
     }
     EXPECT_EQ(DecoderTexte(encipher(codes)), expected);
     ASSERT_TRUE(DecoderTexte(std::u16string(32765, u'0')));
