@@ -8,7 +8,7 @@
 
 source "$(dirname "${BASH_SOURCE[0]}")/target-wayland.sh"
 E2E_TARGET=wayland-gnome
-slow_screen gnome-screenshot.py
+slow_screen
 # A file of its own per process: a watch in the background grabs while the scenario does.
 screen_grab() { # x y width height file
     local shot=$E2E_RUNTIME/shots/grab-$BASHPID.png

@@ -14,7 +14,7 @@ source "$(dirname "${BASH_SOURCE[0]}")/target-wayland-sway.sh"
 E2E_TARGET=wayland-kde
 cp "$E2E_KDE_TOOLS/kwin-input" "$E2E_USER_DIR/bin/"
 # KWin's screen through its D-Bus interface; in a host sway (see start_display), sway's through grim.
-slow_screen kwin-screenshot.py
+slow_screen
 E2E_KWIN_HOST= E2E_KWIN_ENV=()
 screen_grab() { # x y width height file
     if [ -n "$E2E_KWIN_HOST" ]; then

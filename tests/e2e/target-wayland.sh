@@ -217,12 +217,12 @@ area_watch() { # x y width height ms [--until COLOUR [--after-other]] [--changes
     done
 }
 
-# Screen reads through the desktop's own D-Bus interface, by a script of wayland/ run as the user:
+# Screen reads through the desktop's own D-Bus interface, by wayland/screenshot.py run as the user:
 # about a second each (see frame.sh), so the watches see a fade's glow and its end, not its shades,
 # and time the donation picture's swaps to a read or so.
-slow_screen() { # script
-    cp "$(dirname "${BASH_SOURCE[0]}")/wayland/$1" "$E2E_USER_DIR/bin/"
-    E2E_SCREENSHOT=$E2E_USER_DIR/bin/$1 E2E_SLOW_SCREEN=1 E2E_FADE_SHADES=0 E2E_READ_SLACK_MS=1500
+slow_screen() {
+    cp "$(dirname "${BASH_SOURCE[0]}")/wayland/screenshot.py" "$E2E_USER_DIR/bin/"
+    E2E_SCREENSHOT=$E2E_USER_DIR/bin/screenshot.py E2E_SLOW_SCREEN=1 E2E_FADE_SHADES=0 E2E_READ_SLACK_MS=1500
 }
 # The reds of pixel ($1,$2) until black, at most $3 seconds, for frame.sh: one pixel read again and
 # again over one connection, through that script.
