@@ -344,15 +344,20 @@ E2E_FADE_SHADES=${E2E_FADE_SHADES:-24}
 E2E_SHADE_MS_MIN=20 E2E_SHADE_MS_MAX=40
 E2E_HOLD_MS_MIN=1400 E2E_HOLD_MS_MAX=2500
 
-# The watch that watch_fade started, once it ends, shows the glow then the fade: dark red, then
-# reds stepping down by multiples of 4 to black through at least E2E_FADE_SHADES shades, about
-# 25 ms apart. With "glow", the fade starts at dark red; with "held", that glow was seen to appear
-# and held about 1.5 s first. Coarse reads time nothing and may miss the glow.
+# The watch that watch_fade started, once it ends, shows the glow then the fade (fade_in).
 fade_seen() { # [glow|held]
-    local status=0 ms colour red previous=999 shades=0 glow='' fading='' last='' reds=() steps=()
+    local status=0
     wait "$E2E_WATCH_PID" || status=$?
     [ "$status" -eq 0 ] ||
         { cannot_tell "the pixel watch ended with status $status: $(head -c 300 "$E2E_WATCH.err")"; return; }
+    fade_in "$@" <"$E2E_WATCH"
+}
+# Watch lines "ms r,g,b" on stdin that show dark red, then reds stepping down by multiples of 4 to
+# black through at least E2E_FADE_SHADES shades, about 25 ms apart. With "glow", the fade starts at
+# dark red; with "held", that glow was seen to appear and held about 1.5 s first. Coarse reads
+# (E2E_FADE_COARSE) time nothing and may miss the glow.
+fade_in() { # [glow|held]
+    local ms colour red previous=999 shades=0 glow='' fading='' last='' reds=() steps=()
     while read -r ms colour; do
         is_number "$ms" "a watch time" || return
         # What shows before the glow (the desktop, a black frame) is no part of the fade.
@@ -374,7 +379,7 @@ fade_seen() { # [glow|held]
             [ "$red" -eq 0 ] || shades=$((shades + 1))
         fi
         previous=$red last=$ms
-    done <"$E2E_WATCH"
+    done
     [ -n "$glow" ] || { explain "no glow: ${reds[*]}"; return 1; }
     [ "$previous" = 0 ] && [ "$shades" -ge "$E2E_FADE_SHADES" ] ||
         { explain "$shades shades, ending at $previous: ${reds[*]}"; return 1; }
@@ -389,21 +394,6 @@ fade_seen() { # [glow|held]
     [ "${1:-}" = held ] || return 0
     [ "$hold" -ge "$E2E_HOLD_MS_MIN" ] && [ "$hold" -le "$E2E_HOLD_MS_MAX" ] ||
         { explain "the glow held $hold ms before the fade: ${reds[*]}"; return 1; }
-}
-
-# The reds a target's fade_reds saw, where screen reads are too slow for a pixel watch: dark red
-# steps down by multiples of 4 to black, through many shades.
-is_fade() {
-    local reds=("$@") previous=999 shades=0
-    [ $# -gt 0 ] || { cannot_tell "no red was sampled"; return; }
-    for red in "${reds[@]}"; do
-        is_number "$red" "a sampled red" || return
-        [ "$red" -le 128 ] && [ $((red % 4)) -eq 0 ] && [ "$red" -lt "$previous" ] ||
-            { explain "reds seen: ${reds[*]}"; return 1; }
-        [ "$red" -gt 0 ] && [ "$red" -lt 128 ] && shades=$((shades + 1))
-        previous=$red
-    done
-    [ "$previous" = 0 ] && [ "$shades" -ge 8 ] || { explain "reds seen: ${reds[*]}"; return 1; }
 }
 
 # Milliseconds since the epoch.
