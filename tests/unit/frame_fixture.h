@@ -13,6 +13,10 @@ namespace zelvaro::testing {
 
 using namespace std::chrono_literals;
 using scripted::Millis;
+namespace keys = platform::keys;
+
+// The frame's colour while it glows, before the fade.
+constexpr platform::Colour kGlow = platform::rgb(128, 0, 0);
 
 class FrameTest : public ::testing::Test {
   protected:

@@ -6,11 +6,8 @@
 
 using namespace zelvaro;
 using namespace zelvaro::testing;
-namespace keys = platform::keys;
 
 namespace {
-
-constexpr platform::Colour kGlow = platform::rgb(128, 0, 0);
 
 // The 33 shades from the glow down to black.
 std::vector<platform::Colour> fadeShades() {

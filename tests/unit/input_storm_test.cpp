@@ -13,11 +13,9 @@
 
 using namespace zelvaro;
 using namespace zelvaro::testing;
-namespace keys = platform::keys;
 
 namespace {
 
-constexpr platform::Colour kGlow = platform::rgb(128, 0, 0);
 constexpr platform::Colour kSecondShade = platform::rgb(124, 0, 0);
 constexpr Millis kFadeLength = 33 * fade::kShadePause;
 

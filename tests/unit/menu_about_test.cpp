@@ -9,7 +9,6 @@
 using namespace zelvaro;
 using namespace zelvaro::testing;
 using platform::Picture;
-namespace keys = platform::keys;
 
 namespace {
 
@@ -67,7 +66,7 @@ TEST_F(MenuTest, ResetRestoresTheDefaultsAndGlowsThenFadesEvenWhenAlreadyThere) 
         runtime.runFor(0ms);
         EXPECT_EQ(form().MargeHorizontale(), 20);
         EXPECT_EQ(form().MargeVerticale(), 50);
-        EXPECT_EQ(runtime.currentColour(), platform::rgb(128, 0, 0));
+        EXPECT_EQ(runtime.currentColour(), kGlow);
         EXPECT_EQ(leftBand(), 20);
         runtime.runFor(1500ms);
         EXPECT_EQ(runtime.currentColour(), 0u) << presses;

@@ -6,12 +6,10 @@
 using namespace zelvaro;
 using namespace zelvaro::testing;
 using platform::Screen;
-namespace keys = platform::keys;
 namespace buttons = platform::buttons;
 
 namespace {
 
-constexpr platform::Colour kGlow = platform::rgb(128, 0, 0);
 constexpr platform::Colour kBlack = 0;
 
 // A laptop's screen, primary, and a television to its right.

@@ -88,7 +88,7 @@ TEST_F(FrameShape, EveryApplyGlowsStopsTheFadeAndLeavesOnlyTheWindowsRegion) {
         form().window().setBackColour(0);
         modRégions::AppliquerMarges(form());
         ASSERT_FALSE(form().tmrMinuterie().enabled());
-        ASSERT_EQ(runtime.currentColour(), platform::rgb(128, 0, 0));
+        ASSERT_EQ(runtime.currentColour(), kGlow);
     }
     EXPECT_EQ(runtime.liveRegions(), 0u);
     EXPECT_EQ(runtime.badRegionCalls, 0);
