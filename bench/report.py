@@ -6,6 +6,7 @@
                                        every figure the PROGRAMs and the core must have
     report.py page RESULTS.json...     prints the tables, each program with a column per run
                                        (one run per Debian release), side by side
+    report.py plot DIR                 prints the gnuplot script of the step latencies' plot
 """
 import csv
 import json
@@ -19,15 +20,21 @@ KEYS = ['step_p50_ms', 'step_p99_ms', 'startup_ms', 'startup_cpu_ms', 'rss_kb_id
 WINE_KEYS = ['startup_in_turns_ms', 'startup_first_ms', 'startup_wine_cpu_ms',
              'wine_processes_idle', 'wine_rss_kb_idle', 'wine_rss_kb_after_steps',
              'wine_pss_kb_idle', 'wine_pss_kb_after_steps']
-REQUIRED = {
-    'windows': KEYS + WINE_KEYS + ['exe_bytes', 'gdi_objects_before', 'gdi_objects_after'],
-    'baseline_windows': KEYS + WINE_KEYS,
+# Every program measured, in the order of the summary and the plot: its title, and the figures it
+# must have.
+PROGRAMS = {
+    'baseline': ('Floor (Xlib + XShape)', KEYS),
+    'qt_floor': ('Qt Widgets alone (bench/qt_floor.cpp)', KEYS),
+    'linux': ('Zelvaro, Linux (Qt)', KEYS),
+    'baseline_windows': ('Floor (Win32 + SetWindowRgn, Wine)', KEYS + WINE_KEYS),
+    'windows': ('Zelvaro, Windows (Wine)',
+                KEYS + WINE_KEYS + ['exe_bytes', 'gdi_objects_before', 'gdi_objects_after']),
+    'baseline_wayland': ('Floor (layer shell, sway)', KEYS),
     # The bare Qt window on Wayland is measured for start-up, memory and idleness only.
-    'qt_floor_wayland': ['startup_ms', 'startup_cpu_ms', 'rss_kb_idle', 'idle_cpu_ms',
-                         'idle_wakeups'],
+    'qt_floor_wayland': ('Qt window alone (sway)',
+                         ['startup_ms', 'startup_cpu_ms', 'rss_kb_idle', 'idle_cpu_ms', 'idle_wakeups']),
+    'wayland': ('Zelvaro, Wayland (sway)', KEYS),
 }
-PROGRAMS = ['linux', 'windows', 'baseline', 'baseline_windows', 'qt_floor', 'wayland',
-            'baseline_wayland', 'qt_floor_wayland']
 STEP_RATIOS = ['step_p50_ms', 'step_p99_ms', 'startup_ms', 'startup_cpu_ms']
 RATIOS = {
     'linux_to_baseline': STEP_RATIOS,
@@ -35,8 +42,10 @@ RATIOS = {
     'wayland_to_baseline_wayland': ['step_p50_ms', 'step_p99_ms'],
     'wayland_to_qt_floor_wayland': ['startup_ms', 'startup_cpu_ms', 'rss_kb_idle'],
 }
-CORE = {'applique_marges_ns': 'AppliquerMarges', 'inner_rectangle_ns': 'innerRectangle',
-        'decoder_texte_152_digits_ns': 'DecoderTexte'}
+# The core's figures: each benchmark's name, and its title on the page.
+CORE = {'applique_marges_ns': ('AppliquerMarges', '`modRégions::AppliquerMarges` (scripted runtime)'),
+        'inner_rectangle_ns': ('innerRectangle', '`modRégions::innerRectangle`'),
+        'decoder_texte_152_digits_ns': ('DecoderTexte', '`modGénéral::DecoderTexte`, 152 digits')}
 
 
 def pairs(path):
@@ -67,7 +76,7 @@ def results(folder, targets):
     for name in PROGRAMS:  # null when not measured; a figure not taken is null too
         path = folder / f'{name}.txt'
         if path.exists():
-            programs[name] = dict.fromkeys(REQUIRED.get(name, KEYS))
+            programs[name] = dict.fromkeys(PROGRAMS[name][1])
             figures = {key: number(text) for key, text in pairs(path).items()}
             programs[name].update((key, v) for key, v in figures.items() if v is not None)
         else:
@@ -80,12 +89,12 @@ def results(folder, targets):
                             for key in keys}
         else:
             ratios[pair] = None
-    core = {key: micro(folder / 'micro.csv', name) for key, name in CORE.items()}
+    core = {key: micro(folder / 'micro.csv', name) for key, (name, _) in CORE.items()}
     everything = {**programs, 'ratios': ratios, 'core': core, 'run': pairs(folder / 'run.txt')}
     (folder / 'results.json').write_text(json.dumps(everything, indent=2, ensure_ascii=False) + '\n')
     checks = [(f'{name} {key}', (programs[name] or {}).get(key))
-              for name in targets for key in REQUIRED.get(name, KEYS)]
-    checks += [(f'micro {name}', core[key]) for key, name in CORE.items()]
+              for name in targets for key in PROGRAMS[name][1]]
+    checks += [(f'micro {name}', core[key]) for key, (name, _) in CORE.items()]
     for figure, value in checks:
         print('missing' if value is None else 'taken', figure)
 
@@ -251,9 +260,7 @@ def page(paths):
 
     out += ['', row('Core alone (Google Benchmark)', *[f'ns per call, {run["label"]}' for run in runs]),
             row('---', *['---:'] * len(runs))]
-    for title, key in [('`modRégions::AppliquerMarges` (scripted runtime)', 'applique_marges_ns'),
-                       ('`modRégions::innerRectangle`', 'inner_rectangle_ns'),
-                       ('`modGénéral::DecoderTexte`, 152 digits', 'decoder_texte_152_digits_ns')]:
+    for key, (_, title) in CORE.items():
         out.append(row(title, *[text(run['core'][key]) for run in runs]))
 
     # Where each program's time and memory go, from the floor up: the bare X client, Qt alone
@@ -264,14 +271,7 @@ def page(paths):
                     'back-to-back p50, ms', 'program CPU per step, µs',
                     'display server CPU per step, µs'),
             row('---', '---', *['---:'] * len(keys))]
-    for name, title in [('baseline', 'Floor (Xlib + XShape)'),
-                        ('qt_floor', 'Qt Widgets alone (bench/qt_floor.cpp)'),
-                        ('linux', 'Zelvaro, Linux (Qt)'),
-                        ('baseline_windows', 'Floor (Win32 + SetWindowRgn, Wine)'),
-                        ('windows', 'Zelvaro, Windows (Wine)'),
-                        ('baseline_wayland', 'Floor (layer shell, sway)'),
-                        ('qt_floor_wayland', 'Qt window alone (sway)'),
-                        ('wayland', 'Zelvaro, Wayland (sway)')]:
+    for name, (title, _) in PROGRAMS.items():
         for run in runs:
             if run['programs'][name] is not None:
                 out.append(row(title, run['label'],
@@ -279,10 +279,37 @@ def page(paths):
     print('\n'.join(out))
 
 
+def plot(folder):  # each program's step latencies as a distribution
+    curves = []
+    for name, (title, _) in PROGRAMS.items():
+        samples = folder / f'{name}-steps.txt'
+        n = len(samples.read_text().splitlines()) if samples.exists() else 0
+        if n:
+            curves.append(f"'{samples}' using 1:(1.0/{n}) smooth cumulative with lines lw 2 "
+                          f"title '{title} ({n} presses)'")
+    if not curves:
+        return
+    cores = pairs(folder / 'run.txt').get('cores')
+    print(f"""set terminal pngcairo size 900,600 font "sans,10"
+set output '{folder}/step-latency.png'
+set title "From a Right key press to the moved band edge on screen (1024 × 768, {cores} cores)"
+set xlabel "milliseconds (logarithmic)" offset 0,0.3
+set ylabel "share of presses at or below"
+set logscale x
+set yrange [0:1.02]
+set grid
+set key below spacing 1.3 noenhanced
+set arrow from 2, graph 0 to 2, graph 1 nohead dashtype 2 lc rgb "#aa0000"
+set label "2 ms target" at 2, graph 0.5 offset 0.5,0 tc rgb "#aa0000"
+plot {', '.join(curves)}""")
+
+
 if __name__ == '__main__':
     if len(sys.argv) > 2 and sys.argv[1] == 'results':
         results(Path(sys.argv[2]), sys.argv[3:])
     elif len(sys.argv) > 2 and sys.argv[1] == 'page':
         page(sys.argv[2:])
+    elif len(sys.argv) == 3 and sys.argv[1] == 'plot':
+        plot(Path(sys.argv[2]))
     else:
         sys.exit(__doc__)
