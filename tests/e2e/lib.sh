@@ -453,7 +453,7 @@ no_key_beneath() { ! grep -q '^key ' "$e2e_artifacts/backdrop.log"; }
 # with E2E_REPLUG_RENAMES. It may replace the defaults above, made for an X server: target_start,
 # target_wait_exit, target_run_again, target_kill, target_end, target_click_in_hole,
 # target_keyboard_taken, start_display, start_dummy_display, plug_second, unplug_second,
-# stop_display, screen_grab, area_watch, window_under_pointer and open_backdrop.
+# resize_display, stop_display, screen_grab, area_watch, window_under_pointer and open_backdrop.
 E2E_HOOKS=(target_clear_settings target_store target_stored target_windows target_record_shell
     target_client_origin target_processes)
 if [ -n "${1:-}" ]; then
