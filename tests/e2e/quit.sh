@@ -13,9 +13,9 @@ for ((round = 1; round <= rounds; round++)); do
         target_start
         wait_for 30 bands_at 20 50 || true
         xdotool key Right
-        check "round $round, $way: a key moves the bands" wait_for 3 bands_at 21 50
+        check "round $round, $way: a key moves the bands" wait_for 10 bands_at 21 50
         xdotool mousemove 10 "$midy" click 3
-        check "round $round, $way: a right click opens the menu" wait_for 3 covered_at 40 $((midy + 10))
+        check "round $round, $way: a right click opens the menu" wait_for 10 covered_at 40 $((midy + 10))
         if [ "$way" = pointer ]; then
             # The last item, "Quitter", 58 pixels below the menu's top-left corner at the pointer.
             xdotool mousemove 60 $((midy + 58)) click 1
