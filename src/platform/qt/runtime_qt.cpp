@@ -86,6 +86,11 @@ void closeOnExit() {
 
 QtRuntime::QtRuntime(FrameShell* shell, bool bandWindows)
     : shell_(shell), bandWindows_(bandWindows) {
+    // Qt's own bell is the X server's; its Wayland platform has none, and reads nothing while
+    // the user-interface thread is blocked (the fade): the native frame's shell does both.
+    bell_ = shell ? std::function<void()>([shell] { shell->beep(); }) : &QApplication::beep;
+    whileBlocked_ = shell ? std::function<void()>([shell] { shell->handlePendingEvents(); })
+                          : [] {};
     [[maybe_unused]] static const int hooked = std::atexit(closeOnExit);
     runningRuntime = this;
 }
@@ -196,14 +201,12 @@ QtRuntime::createDialog(const platform::DialogLayout& layout, platform::DialogEv
 }
 
 void QtRuntime::beep() {
-    // Qt's own bell is the X server's; its Wayland platform has none.
-    if (shell_) return shell_->beep();
-    QApplication::beep();
+    bell_();
 }
 
 void QtRuntime::sleep(std::chrono::milliseconds duration) {
     QThread::msleep(static_cast<unsigned long>(duration.count()));
-    if (shell_) shell_->handlePendingEvents();
+    whileBlocked_();
 }
 
 void QtRuntime::quit() {

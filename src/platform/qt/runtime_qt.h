@@ -5,6 +5,7 @@
 #include <QObject>
 #include <QRegion>
 
+#include <functional>
 #include <memory>
 #include <unordered_map>
 #include <vector>
@@ -22,7 +23,8 @@ class QtFrameWindow;
 class QtRuntime final : public platform::Runtime, public platform::Regions {
   public:
     // shell: what places the frame where Qt alone cannot; none on X11. bandWindows: the frame as
-    // one X window per band (see band_frame_qt.h). The kind of frame window follows, once.
+    // one X window per band (see band_frame_qt.h). The kind of frame window, the bell and what
+    // a blocked thread lets through follow, once.
     explicit QtRuntime(FrameShell* shell = nullptr, bool bandWindows = false);
     QtRuntime(const QtRuntime&) = delete;
     QtRuntime& operator=(const QtRuntime&) = delete;
@@ -76,6 +78,7 @@ class QtRuntime final : public platform::Runtime, public platform::Regions {
     platform::RegionHandle nextRegion_ = 1;
     FrameShell* shell_;
     bool bandWindows_;
+    std::function<void()> bell_, whileBlocked_;
     std::unique_ptr<QSettings> settings_;
     bool reportedUnreadable_ = false;
     bool unsaved_ = false;
