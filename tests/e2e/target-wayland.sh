@@ -48,6 +48,8 @@ stop_last_session() {
     local pid=${E2E_SESSIONS[-1]}
     unset 'E2E_SESSIONS[-1]'
     kill -- -"$pid" 2>/dev/null && wait "$pid" 2>/dev/null || true
+    # The group's other processes (a desktop's helpers) may still be writing in its folders.
+    wait_for 5 bash -c "! kill -0 -- -$pid 2>/dev/null" || true
 }
 
 # The X sockets' folder as a system makes it at boot: XWayland started by the user would make it
