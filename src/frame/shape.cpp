@@ -44,8 +44,8 @@ void AppliquerMarges(frmZelvaro& form) {
     platform::OwnedRegion frame(regions, {0, 0, w, h});
     {
         const platform::OwnedRegion whole(regions, {0, 0, w, h});
-        const platform::OwnedRegion hole(regions,
-                                         innerRectangle(w, h, form.MargeHorizontale(), form.MargeVerticale()));
+        const platform::OwnedRegion hole(
+            regions, innerRectangle(w, h, form.MargeHorizontale(), form.MargeVerticale()));
         regions.combineDifference(frame.get(), whole.get(), hole.get());
     }
     window.setRegion(std::move(frame));

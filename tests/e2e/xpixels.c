@@ -7,9 +7,10 @@
 //     prints "MS VALUE" for what the area shows at the start (MS 0) and at each change after,
 //     MS counted on the monotonic clock from the start; VALUE is "r,g,b" for one pixel, a hash of
 //     the pixels for a larger area. It stops once the area changes to R,G,B (one pixel; with
-//     --after-other, only once it has changed to another colour first), or after N changes. --settle: a change
-//     counts once the area has held it MS ms (a half-painted area does not), and is dated when it
-//     first showed. --save: each value counted is also written as PREFIX-K.ppm, K from 0.
+//     --after-other, only once it has changed to another colour first), or after N changes.
+//     --settle: a change counts once the area has held it MS ms (a half-painted area does not), and
+//     is dated when it first showed. --save: each value counted is also written as PREFIX-K.ppm, K
+//     from 0.
 //   xpixels window X Y W H        another program's window there, until the display goes; it
 //     prints "mapped", "keyboard enter", "keyboard leave", "key CODE" and "button N X Y" (X Y of
 //     the screen) as it receives them

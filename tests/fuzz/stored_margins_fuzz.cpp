@@ -16,10 +16,10 @@
 #include "screens/screen_frames.h"
 
 using namespace zelvaro;
-using zelvaro::testing::isCleanDecimal;
 using fuzzing::require;
 using platform::decimalText;
 using platform::parseInt32;
+using zelvaro::testing::isCleanDecimal;
 
 namespace {
 

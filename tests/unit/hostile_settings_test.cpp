@@ -116,8 +116,9 @@ startAndClose(std::u16string_view horizontal, std::u16string_view vertical,
     runtime.store[runtime.storeKey(u"Zelvaro", u"Config", u"Verticale")] = vertical;
     ScreenFrames frames(runtime);
     frames.Load();
-    EXPECT_EQ(frames.frames().front()->MargeHorizontale(), expectHorizontal.value_or(margins::kDefaultHorizontal));
-    EXPECT_EQ(frames.frames().front()->MargeVerticale(), expectVertical.value_or(margins::kDefaultVertical));
+    frmZelvaro& frame = *frames.frames().front();
+    EXPECT_EQ(frame.MargeHorizontale(), expectHorizontal.value_or(margins::kDefaultHorizontal));
+    EXPECT_EQ(frame.MargeVerticale(), expectVertical.value_or(margins::kDefaultVertical));
     EXPECT_EQ(runtime.regionsSet.size(), 1u);
 
     for (std::int16_t key : presses)
@@ -127,8 +128,8 @@ startAndClose(std::u16string_view horizontal, std::u16string_view vertical,
     EXPECT_TRUE(runtime.quitRequested);
     EXPECT_EQ(runtime.writes.size(), 2u);
     if (runtime.writes.size() != 2) return runtime.writes;
-    EXPECT_EQ(runtime.writes[0].value, platform::decimalText(frames.frames().front()->MargeHorizontale()));
-    EXPECT_EQ(runtime.writes[1].value, platform::decimalText(frames.frames().front()->MargeVerticale()));
+    EXPECT_EQ(runtime.writes[0].value, platform::decimalText(frame.MargeHorizontale()));
+    EXPECT_EQ(runtime.writes[1].value, platform::decimalText(frame.MargeVerticale()));
     for (const auto& write : runtime.writes)
         EXPECT_TRUE(isCleanDecimal(write.value)) << printable(write.value);
     EXPECT_EQ(runtime.badRegionCalls, 0);

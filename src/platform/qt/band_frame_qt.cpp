@@ -28,9 +28,7 @@ class BandFrameWindow::Band final : public QWidget {
         painter.fillRect(event->rect(), toQColor(frame_.colour_));
     }
     void keyPressEvent(QKeyEvent* event) override { QCoreApplication::sendEvent(&frame_, event); }
-    void keyReleaseEvent(QKeyEvent* event) override {
-        QCoreApplication::sendEvent(&frame_, event);
-    }
+    void keyReleaseEvent(QKeyEvent* event) override { QCoreApplication::sendEvent(&frame_, event); }
     void mousePressEvent(QMouseEvent* event) override {
         frame_.pressed(*event, event->globalPosition() - frame_.frameRect_.topLeft());
     }

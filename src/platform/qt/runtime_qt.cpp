@@ -8,14 +8,14 @@
 #include <QTimer>
 
 #include <algorithm>
-#include <cstdlib>
 #include <cstdio>
+#include <cstdlib>
 #include <utility>
 
+#include "platform/qt/band_frame_qt.h"
 #include "platform/qt/convert_qt.h"
 #include "platform/qt/dialog_qt.h"
 #include "platform/qt/frame_shell.h"
-#include "platform/qt/band_frame_qt.h"
 #include "platform/qt/layer_frame_qt.h"
 #include "platform/qt/shaped_frame_qt.h"
 
@@ -89,8 +89,8 @@ QtRuntime::QtRuntime(FrameShell* shell, bool bandWindows)
     // Qt's own bell is the X server's; its Wayland platform has none, and reads nothing while
     // the user-interface thread is blocked (the fade): the native frame's shell does both.
     bell_ = shell ? std::function<void()>([shell] { shell->beep(); }) : &QApplication::beep;
-    whileBlocked_ = shell ? std::function<void()>([shell] { shell->handlePendingEvents(); })
-                          : [] {};
+    whileBlocked_ =
+        shell ? std::function<void()>([shell] { shell->handlePendingEvents(); }) : [] {};
     [[maybe_unused]] static const int hooked = std::atexit(closeOnExit);
     runningRuntime = this;
 }

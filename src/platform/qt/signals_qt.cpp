@@ -27,8 +27,9 @@ void writeByte(int) {
 TerminationSignals::TerminationSignals() {
     int ends[2];
     if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, ends) != 0) {
-        std::fprintf(stderr, "zelvaro: signaux non gérés (%s) ; un signal arrêtera Zelvaro sans "
-                             "enregistrer les marges\n",
+        std::fprintf(stderr,
+                     "zelvaro: signaux non gérés (%s) ; un signal arrêtera Zelvaro sans "
+                     "enregistrer les marges\n",
                      std::strerror(errno));
         return;
     }

@@ -86,7 +86,8 @@ std::unique_ptr<SingleInstance> SingleInstance::claim() {
         if (deadline.hasExpired()) break;
         QThread::msleep(kPollMs);
     }
-    std::fprintf(stderr, "zelvaro: un autre Zelvaro tient %s mais ne répond pas ; celui-ci s'arrête\n",
+    std::fprintf(stderr,
+                 "zelvaro: un autre Zelvaro tient %s mais ne répond pas ; celui-ci s'arrête\n",
                  qPrintable(lockPath));
     return nullptr;
 }
