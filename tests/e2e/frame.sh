@@ -66,8 +66,12 @@ if [ -z "${E2E_SLOW_SCREEN:-}" ]; then
     check "the bands end black" wait_bands 23 52 "$E2E_BLACK" 1
     # A letter only beeps; its release runs the fade once more, which tells that it was handled.
     watch_fade 5 $((midy - 40)) 10000
+    case $E2E_TARGET in linux | windows) listen_bell 10 ;; esac
     xdotool key a
     check "a letter's release runs the fade again" fade_seen
+    case $E2E_TARGET in
+    linux | windows) check "a key the frame does not use rings the bell" wait_for 3 bell_rung ;;
+    esac
     check "a letter changes nothing" bands_at 23 52
 else
     xdotool key Right Right Right Down Down

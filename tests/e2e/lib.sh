@@ -408,6 +408,15 @@ wait_exit() {
     done
 }
 
+# Listens in the background to the bells rung on the X display, for a while; bell_rung then tells
+# whether one was.
+listen_bell() { # seconds
+    E2E_BELLS=$e2e_artifacts/bells-$(now_ms)
+    xpixels bell $(($1 * 1000)) >"$E2E_BELLS" 2>&1 &
+    wait_for 5 grep -qx listening "$E2E_BELLS" || cannot_tell "the bell listener did not start"
+}
+bell_rung() { grep -qx bell "$E2E_BELLS"; }
+
 window_under_pointer() {
     local found
     found=$(tool xdotool getmouselocation --shell) || return

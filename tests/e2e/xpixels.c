@@ -19,6 +19,7 @@
 #define _POSIX_C_SOURCE 200809L // clock_gettime, nanosleep
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <X11/XKBlib.h>
 #include <errno.h>
 #include <inttypes.h>
 #include <stdarg.h>
@@ -296,11 +297,38 @@ static int window(int count, char** arguments) {
     }
 }
 
+static int bell(int count, char** arguments) {
+    if (count != 1) fail(unusable, "usage: xpixels bell TIMEOUT_MS");
+    const long timeout = number(arguments[0], "the timeout");
+    Display* display = open_display();
+    int event_base, error_base, major = XkbMajorVersion, minor = XkbMinorVersion;
+    if (!XkbQueryExtension(display, NULL, &event_base, &error_base, &major, &minor))
+        fail(unusable, "the X server has no XKEYBOARD extension");
+    XkbSelectEvents(display, XkbUseCoreKbd, XkbBellNotifyMask, XkbBellNotifyMask);
+    XSync(display, False);
+    setvbuf(stdout, NULL, _IOLBF, 0);
+    puts("listening");
+    const double end = now_ms() + (double)timeout;
+    while (now_ms() < end) {
+        while (XPending(display) > 0) {
+            XEvent event;
+            XNextEvent(display, &event);
+            if (event.type == event_base &&
+                ((XkbAnyEvent*)&event)->xkb_type == XkbBellNotify)
+                puts("bell");
+        }
+        struct timespec pause = {0, 10 * 1000 * 1000};
+        nanosleep(&pause, NULL);
+    }
+    return 0;
+}
+
 int main(int count, char** arguments) {
     if (count >= 2 && strcmp(arguments[1], "grab") == 0) return grab(count - 2, arguments + 2);
     if (count >= 2 && strcmp(arguments[1], "read") == 0)
         return read_points(count - 2, arguments + 2);
     if (count >= 2 && strcmp(arguments[1], "watch") == 0) return watch(count - 2, arguments + 2);
     if (count >= 2 && strcmp(arguments[1], "window") == 0) return window(count - 2, arguments + 2);
-    fail(unusable, "usage: xpixels grab|read|watch|window ... (see the source's first lines)");
+    if (count >= 2 && strcmp(arguments[1], "bell") == 0) return bell(count - 2, arguments + 2);
+    fail(unusable, "usage: xpixels grab|read|watch|window|bell ... (see the source's first lines)");
 }
