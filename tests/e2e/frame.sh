@@ -6,6 +6,8 @@ source "$(dirname "$0")/lib.sh" "$1"
 
 start_display
 target_clear_settings
+# Where the frame is an X client, its beep is the X server's bell, which can be listened to.
+x_bell() { case $E2E_TARGET in linux | windows | wayland-gnome) ;; *) return 1 ;; esac; }
 
 # First start, empty store: 20-pixel side bands and 50-pixel top and bottom bands, glowing.
 midy=$((E2E_HEIGHT / 2))
@@ -66,18 +68,18 @@ if [ -z "${E2E_SLOW_SCREEN:-}" ]; then
     check "the bands end black" wait_bands 23 52 "$E2E_BLACK" 1
     # A letter only beeps; its release runs the fade once more, which tells that it was handled.
     watch_fade 5 $((midy - 40)) 10000
-    case $E2E_TARGET in linux | windows) listen_bell 10 ;; esac
+    ! x_bell || listen_bell 10
     xdotool key a
     check "a letter's release runs the fade again" fade_seen
-    case $E2E_TARGET in
-    linux | windows) check "a key the frame does not use rings the bell" wait_for 3 bell_rung ;;
-    esac
+    if x_bell; then check "a key the frame does not use rings the bell" wait_for 5 bell_rung; fi
     check "a letter changes nothing" bands_at 23 52
 else
     xdotool key Right Right Right Down Down
     check "three Right and two Down move the edges to 23 and 52, glowing" \
         wait_bands 23 52 "$E2E_GLOW" 3
+    ! x_bell || listen_bell 10
     xdotool key a
+    if x_bell; then check "a key the frame does not use rings the bell" wait_for 5 bell_rung; fi
     check "a letter changes nothing, and the bands fade back to black" \
         wait_bands 23 52 "$E2E_BLACK" 5
 fi

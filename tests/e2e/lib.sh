@@ -412,6 +412,7 @@ wait_exit() {
 # whether one was.
 listen_bell() { # seconds
     E2E_BELLS=$e2e_artifacts/bells-$(now_ms)
+    : >"$E2E_BELLS" # there before the listener starts, for the wait
     xpixels bell $(($1 * 1000)) >"$E2E_BELLS" 2>&1 &
     wait_for 5 grep -qx listening "$E2E_BELLS" || cannot_tell "the bell listener did not start"
 }
