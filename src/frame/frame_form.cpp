@@ -1,5 +1,7 @@
 #include "frame/frame_form.h"
 
+#include <algorithm>
+
 #include "about/about_form.h"
 #include "frame/shape.h"
 #include "menu/popup_form.h"
@@ -41,6 +43,7 @@ void frmZelvaro::closeWindow() {
     if (!loaded()) return;
     loaded_ = false;
     tmrMinuterie_->setEnabled(false);
+    reserveBands();
     window_->close();
 }
 
@@ -57,6 +60,7 @@ void frmZelvaro::Form_Load() {
 
     limits_ = margins::computeLimits(screen);
     modRégions::AppliquerMarges(*this);
+    reserveBands();
     if (hasKeyboard()) tmrMinuterie_->setEnabled(true);
 }
 
@@ -87,7 +91,10 @@ void frmZelvaro::Form_KeyDown(std::int16_t KeyCode, std::int16_t /*Shift*/) {
 
 void frmZelvaro::Form_KeyUp(std::int16_t /*KeyCode*/, std::int16_t /*Shift*/) {
     // Keys may still arrive between Escape's unload and the window going away.
-    if (loaded()) tmrMinuterie_->setEnabled(true);
+    if (!loaded()) return;
+    tmrMinuterie_->setEnabled(true);
+    // Once the adjustment ends, not at every step: windows are laid out again once.
+    reserveBands();
 }
 
 void frmZelvaro::Form_MouseDown(std::int16_t Button, std::int16_t /*Shift*/, double /*X*/,
@@ -171,6 +178,22 @@ void frmZelvaro::refitToScreen() {
                           pixels(screen.heightTwips, screen.twipsPerPixelY));
     limits_ = margins::computeLimits(screen);
     glowThenFade();
+    reserveBands();
+}
+
+void frmZelvaro::reserveBands() {
+    platform::Edges edges{};
+    if (loaded() && owner_.reserving()) {
+        // Never past the middle, so that the space left to windows is never inverted.
+        const std::int32_t width = screen_.bounds.right - screen_.bounds.left;
+        const std::int32_t height = screen_.bounds.bottom - screen_.bounds.top;
+        const std::int32_t h = std::clamp(MargeHorizontale(), 0, width / 2);
+        const std::int32_t v = std::clamp(MargeVerticale(), 0, height / 2);
+        edges = {h, v, h, v};
+    }
+    if (edges == reserved_) return;
+    reserved_ = edges;
+    window_->reserveEdges(edges);
 }
 
 void frmZelvaro::onSecondStart() {

@@ -49,6 +49,9 @@ class frmZelvaro final : private platform::WindowEvents {
     void Form_KeyUp(std::int16_t KeyCode, std::int16_t Shift);
     void Form_MouseDown(std::int16_t Button, std::int16_t Shift, double X, double Y);
     void tmrMinuterie_Timer();
+    // Other windows keep out of the bands while the owner reserves them, and come back otherwise;
+    // asked of the desktop only when that changes what is reserved.
+    void reserveBands();
     // The screen changed under the frame: cover it again, with limits for its new size.
     void refitToScreen();
     // The frame moves to this screen's new size, place or density.
@@ -99,6 +102,7 @@ class frmZelvaro final : private platform::WindowEvents {
     std::unique_ptr<platform::FrameWindow> window_;
     std::unique_ptr<platform::Timer> tmrMinuterie_;
     margins::Limits limits_;
+    platform::Edges reserved_{};
     bool loaded_ = false;
     std::unique_ptr<frmPopup> popup_;
     std::unique_ptr<frmAPropos> aPropos_;

@@ -25,6 +25,8 @@ void frmPopup::Load() {
     loaded_ = true;
     items_.assign(kItems.begin(), kItems.end());
     const ScreenFrames& owner = frame_.owner();
+    items_[mnuPopupGarder].checked = owner.reserving();
+    items_[mnuPopupGarder].disabled = !frame_.runtime().canReserveEdges();
     const auto& screens = owner.screens();
     if (screens.size() < 2) return;
     captions_.clear();
@@ -53,6 +55,9 @@ void frmPopup::click(const platform::MenuChoice& choice) {
     case mnuPopupRéinitialiser:
         mnuPopupRéinitialiser_Click();
         break;
+    case mnuPopupGarder:
+        mnuPopupGarder_Click();
+        break;
     case mnuPopupQuitter:
         mnuPopupQuitter_Click();
         break;
@@ -68,7 +73,12 @@ void frmPopup::mnuPopupAProposDe_Click() {
 void frmPopup::mnuPopupRéinitialiser_Click() {
     margins::reset(frame_.MargeHorizontale(), frame_.MargeVerticale());
     modRégions::AppliquerMarges(frame_);
+    frame_.reserveBands();
     frame_.tmrMinuterie().setEnabled(true);
+}
+
+void frmPopup::mnuPopupGarder_Click() {
+    frame_.owner().toggleReserving();
 }
 
 void frmPopup::mnuPopupQuitter_Click() {

@@ -1,5 +1,5 @@
-// The frame's context menu: About, reset the margins, quit; with several screens, a submenu that
-// checks the screens that have a frame.
+// The frame's context menu: About, reset the margins, keep windows inside the frame, quit; with
+// several screens, a submenu that checks the screens that have a frame.
 #pragma once
 
 #include <array>
@@ -17,26 +17,30 @@ class frmZelvaro;
 class frmPopup final {
   public:
     // The items of mnuPopup, in order; the quit command is the default (bold) item. With several
-    // screens, mnuPopupÉcrans and its separator stand before mnuPopupQuitter, which then comes
-    // two places later.
+    // screens, mnuPopupÉcrans and its separator stand before mnuPopupGarder, and the items from
+    // there on come two places later.
     enum Item : std::size_t {
         mnuPopupAProposDe,
         mnuPopupSep1,
         mnuPopupRéinitialiser,
         mnuPopupSep2,
+        mnuPopupGarder,
+        mnuPopupSep4,
         mnuPopupQuitter
     };
-    static constexpr std::array<platform::MenuItem, 5> kItems{{
+    static constexpr std::array<platform::MenuItem, 7> kItems{{
         {u"A &propos de..."},
         {u"-", true},
         {u"&Réinitialiser marges"},
         {u"-", true},
+        {u"&Garder les fenêtres dans le cadre", false, true},
+        {u"-", true},
         {u"&Quitter"},
     }};
     static constexpr std::size_t kDefaultItem = mnuPopupQuitter;
-    // The screens' submenu and its separator, at the place of mnuPopupQuitter.
-    static constexpr std::size_t mnuPopupÉcrans = mnuPopupQuitter;
-    static constexpr std::size_t mnuPopupSep3 = mnuPopupQuitter + 1;
+    // The screens' submenu and its separator, at the place of mnuPopupGarder.
+    static constexpr std::size_t mnuPopupÉcrans = mnuPopupGarder;
+    static constexpr std::size_t mnuPopupSep3 = mnuPopupGarder + 1;
     static constexpr platform::MenuItem kScreensItem{u"É&crans"};
     // "&1 : 1024 × 768 (principal)": the screen's number, its size in pixels, and whether it is
     // the primary one.
@@ -57,6 +61,8 @@ class frmPopup final {
 
     void mnuPopupAProposDe_Click();
     void mnuPopupRéinitialiser_Click();
+    // Windows kept out of the bands of every frame, or let back in.
+    void mnuPopupGarder_Click();
     void mnuPopupQuitter_Click();
     // Checks or unchecks the screen of this index in the submenu.
     void mnuPopupÉcran_Click(std::size_t screen);

@@ -69,6 +69,12 @@ struct PixelRect {
     friend bool operator==(const PixelRect&, const PixelRect&) = default;
 };
 
+// The thickness of a frame's bands along each edge of its screen, in pixels.
+struct Edges {
+    std::int32_t left = 0, top = 0, right = 0, bottom = 0;
+    friend bool operator==(const Edges&, const Edges&) = default;
+};
+
 // One entry of a context menu; "&" marks the access key of its caption. An entry with a submenu
 // opens it instead of being chosen.
 struct MenuItem {
@@ -78,6 +84,8 @@ struct MenuItem {
     bool checkable = false;
     bool checked = false;
     std::span<const MenuItem> submenu{};
+    // Shown greyed out; it cannot be chosen.
+    bool disabled = false;
 };
 
 // The item chosen in a menu: its index among the menu's items and, for an item of a submenu,
@@ -223,6 +231,9 @@ class FrameWindow {
     // the chosen item, or nothing when it was dismissed.
     virtual std::optional<MenuChoice> popupMenu(std::span<const MenuItem> items,
                                                 std::size_t defaultItem) = 0;
+    // Other windows keep out of these bands of the window's screen: the desktop places maximized,
+    // tiled and new windows in the hole. All zero gives the space back, as closing does.
+    virtual void reserveEdges(const Edges& edges) = 0;
     // Destroys the native window; its events stop.
     virtual void close() = 0;
 };
@@ -302,6 +313,8 @@ class Runtime {
     // The primary screen's size and density.
     ScreenMetrics screen() const { return metricsOf(primaryOf(screens())); }
     virtual Regions& regions() = 0;
+    // Whether this desktop lets a frame window keep other windows out of its bands.
+    virtual bool canReserveEdges() const = 0;
     // A frame window covering the given screen, not shown yet; nothing on failure, after telling
     // the user.
     virtual std::unique_ptr<FrameWindow> createFrameWindow(WindowEvents& events,

@@ -40,6 +40,9 @@ void ScreenFrames::Load() {
                                                       kCheckedKey, std::u16string_view{});
     checked_ = splitTokens(stored);
     checkedWasStored_ = !checked_.empty();
+    reserving_ = runtime_.canReserveEdges() &&
+                 runtime_.getSetting(margins::kApplication, margins::kSection, kReserveKey,
+                                     std::u16string_view{}) == u"1";
     // At first start only the primary screen has a frame.
     if (checked_.empty())
         checked_.insert(margins::keyToken(platform::primaryOf(screens_).identity));
@@ -80,6 +83,15 @@ void ScreenFrames::save() {
         text += token;
     }
     runtime_.saveSetting(margins::kApplication, margins::kSection, kCheckedKey, text);
+}
+
+void ScreenFrames::toggleReserving() {
+    if (!runtime_.canReserveEdges()) return;
+    reserving_ = !reserving_;
+    runtime_.saveSetting(margins::kApplication, margins::kSection, kReserveKey,
+                         reserving_ ? u"1" : u"0");
+    for (const auto& frame : frames_)
+        frame->reserveBands();
 }
 
 bool ScreenFrames::hasFrame(std::size_t screen) const {

@@ -28,6 +28,8 @@ class ScreenFrames final {
     static constexpr std::size_t kMaxCheckedKept = 64;
     // Longer tokens name no screen: the longest identities known escape to a few hundred units.
     static constexpr std::size_t kMaxTokenLength = 1024;
+    // "1" while every frame keeps other windows out of its bands; absent or anything else, off.
+    static constexpr std::u16string_view kReserveKey = u"Reserver";
     // Screen changes come in bursts (a display added, then the desktop resized): one follow after.
     static constexpr std::chrono::milliseconds kFollowDelay{20};
 
@@ -54,6 +56,10 @@ class ScreenFrames final {
     // A frame of a checked screen, not one whose screen has just gone.
     bool isLive(const frmZelvaro& frame) const;
     frmZelvaro* keyboardFrame() const { return keyboard_; }
+    // Whether the frames keep other windows out of their bands; never on a desktop that cannot.
+    bool reserving() const { return reserving_; }
+    // Turns it on or off for every frame and stores the choice at once.
+    void toggleReserving();
 
     // What the frames hand over.
     void clicked(frmZelvaro& frame);
@@ -102,6 +108,7 @@ class ScreenFrames final {
     std::map<std::u16string, margins::Pair> remembered_;
     std::unique_ptr<platform::Timer> follower_;
     bool loaded_ = false;
+    bool reserving_ = false;
     bool primaryKeysTaken_ = false;
     bool checkedWasStored_ = false;
     // Some time during this run there was more than one screen: the store then names them all.

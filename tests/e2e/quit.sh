@@ -17,8 +17,8 @@ for ((round = 1; round <= rounds; round++)); do
         xdotool mousemove 10 "$midy" click 3
         check "round $round, $way: a right click opens the menu" wait_for 10 covered_at 40 $((midy + 10))
         if [ "$way" = pointer ]; then
-            # The last item, "Quitter", 58 pixels below the menu's top-left corner at the pointer.
-            xdotool mousemove 60 $((midy + 58)) click 1
+            # The last item, "Quitter", 82 pixels below the menu's top-left corner at the pointer.
+            xdotool mousemove 60 $((midy + 82)) click 1
         else
             xdotool key q
         fi

@@ -31,12 +31,15 @@ TEST_F(MenuTest, RightClickShowsTheItemsWithQuitAsDefault) {
     runtime.runUntil(3200ms);
     ASSERT_EQ(runtime.menus.size(), 1u);
     const auto& menu = runtime.menus[0];
-    ASSERT_EQ(menu.items.size(), 5u);
+    ASSERT_EQ(menu.items.size(), 7u);
     EXPECT_EQ(menu.items[0].caption, u"A &propos de...");
     EXPECT_TRUE(menu.items[1].separator);
     EXPECT_EQ(menu.items[2].caption, u"&Réinitialiser marges");
     EXPECT_TRUE(menu.items[3].separator);
-    EXPECT_EQ(menu.items[4].caption, u"&Quitter");
+    EXPECT_EQ(menu.items[4].caption, u"&Garder les fenêtres dans le cadre");
+    EXPECT_TRUE(menu.items[4].checkable && !menu.items[4].checked && !menu.items[4].disabled);
+    EXPECT_TRUE(menu.items[5].separator);
+    EXPECT_EQ(menu.items[6].caption, u"&Quitter");
     for (const auto& item : menu.items)
         EXPECT_TRUE(item.submenu.empty());
     EXPECT_EQ(menu.defaultItem, frmPopup::kDefaultItem);

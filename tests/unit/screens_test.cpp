@@ -73,11 +73,12 @@ TEST_F(Screens, FirstStartFramesOnlyThePrimaryAndItsMenuListsEveryScreen) {
     EXPECT_TRUE(runtime.windowOn(u"A"));
     choose(u"A", std::nullopt);
     const auto& menu = runtime.menus.back();
-    ASSERT_EQ(menu.items.size(), 7u);
+    ASSERT_EQ(menu.items.size(), 9u);
     EXPECT_EQ(menu.items[2].caption, u"&Réinitialiser marges");
     EXPECT_TRUE(menu.items[3].separator);
     EXPECT_EQ(menu.items[4].caption, u"É&crans");
     EXPECT_TRUE(menu.items[5].separator);
+    EXPECT_EQ(menu.items[6].caption, u"&Garder les fenêtres dans le cadre");
     EXPECT_EQ(menu.items[menu.defaultItem].caption, u"&Quitter");
     const auto& screens = menu.submenus.at(4);
     ASSERT_EQ(screens.size(), 2u);
@@ -275,4 +276,14 @@ TEST_F(Screens, ASecondStartLightsTheFrameWithTheKeyboardOnly) {
     EXPECT_EQ(frames.keyboardFrame(), frames.frameOn(kTelevision.identity));
     runtime.runFor(3s);
     EXPECT_EQ(colourOn(kTelevision.identity), kBlack);
+}
+
+TEST_F(Screens, EachFrameKeepsWindowsOutOfItsOwnBands) {
+    stored(u"Reserver") = u"1";
+    stored(televisionKey(u"Horizontale")) = u"33";
+    stored(u"Ecrans") = std::u16string(kTelevisionToken) + u" A";
+    frames.Load();
+    EXPECT_EQ(runtime.windowOn(u"A")->reservations.back(), (platform::Edges{20, 50, 20, 50}));
+    EXPECT_EQ(runtime.windowOn(kTelevision.identity)->reservations.back(),
+              (platform::Edges{33, 50, 33, 50}));
 }

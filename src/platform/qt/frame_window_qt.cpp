@@ -103,6 +103,7 @@ QList<QAction*> addItems(QMenu& menu, std::span<const platform::MenuItem> items)
             QAction* action = menu.addAction(qstring(item.caption));
             action->setCheckable(item.checkable);
             action->setChecked(item.checked);
+            action->setEnabled(!item.disabled);
             actions.push_back(action);
         }
     }

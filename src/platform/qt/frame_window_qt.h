@@ -27,6 +27,7 @@ class QtFrameWindow : public QWidget, public platform::FrameWindow {
     void setRegion(platform::OwnedRegion region) override;
     std::optional<platform::MenuChoice> popupMenu(std::span<const platform::MenuItem> items,
                                                   std::size_t defaultItem) override;
+    void reserveEdges(const platform::Edges& /*edges*/) override {}
     void close() override;
 
     // The screens changed (the runtime hears it once for all windows).

@@ -37,6 +37,7 @@ class QtRuntime final : public platform::Runtime, public platform::Regions {
 
     std::vector<platform::Screen> screens() const override;
     platform::Regions& regions() override { return *this; }
+    bool canReserveEdges() const override { return false; }
     std::unique_ptr<platform::FrameWindow>
     createFrameWindow(platform::WindowEvents& events, const platform::Screen& screen) override;
     // The Qt screen a listed screen stands for; nothing once it has gone.

@@ -120,6 +120,9 @@ class ScriptedWindow final : public platform::FrameWindow {
         runtime_.menuAnswers.erase(runtime_.menuAnswers.begin());
         return answer;
     }
+    void reserveEdges(const platform::Edges& edges) override {
+        record_.reservations.push_back(edges);
+    }
     void close() override {
         if (record_.closed) return;
         runtime_.closed = record_.closed = true;

@@ -55,6 +55,8 @@ struct WindowRecord {
     std::vector<Placement> placements;
     std::vector<RectList> regionsSet;
     std::vector<ColourChange> colours;
+    // Every reservation asked for, in order; the last one holds.
+    std::vector<platform::Edges> reservations;
     platform::Colour colour = 0;
     double twipsPerPixel = platform::kDefaultTwipsPerPixel;
     bool shown = false;
@@ -130,6 +132,8 @@ class ScriptedRuntime final : public platform::Runtime, public platform::Regions
     bool shown = false;
     bool closed = false;
     bool quitRequested = false;
+    // Whether the desktop lets frames keep other windows out of their bands.
+    bool reservable = true;
     int badRegionCalls = 0; // unknown or already destroyed handles
 
     // Regions alive and not owned by the window.
@@ -145,6 +149,7 @@ class ScriptedRuntime final : public platform::Runtime, public platform::Regions
     // platform::Runtime
     std::vector<platform::Screen> screens() const override { return screens_; }
     platform::Regions& regions() override { return *this; }
+    bool canReserveEdges() const override { return reservable; }
     std::unique_ptr<platform::FrameWindow>
     createFrameWindow(platform::WindowEvents& events, const platform::Screen& screen) override;
     std::unique_ptr<platform::Timer> createTimer(Millis interval,

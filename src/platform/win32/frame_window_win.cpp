@@ -240,7 +240,8 @@ void appendItems(HMENU menu, std::span<const platform::MenuItem> items,
                             caption.c_str()))
                 submenu.release();
         } else {
-            const UINT flags = MF_STRING | (item.checked ? MF_CHECKED : MF_UNCHECKED);
+            const UINT flags = MF_STRING | (item.checked ? MF_CHECKED : MF_UNCHECKED) |
+                               (item.disabled ? MF_GRAYED : MF_ENABLED);
             AppendMenuW(menu, flags, parent ? commandId(*parent, i) : commandId(i, std::nullopt),
                         caption.c_str());
         }

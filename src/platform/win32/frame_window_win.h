@@ -33,6 +33,7 @@ class Win32FrameWindow final : public platform::FrameWindow {
     void setRegion(platform::OwnedRegion region) override;
     std::optional<platform::MenuChoice> popupMenu(std::span<const platform::MenuItem> items,
                                                   std::size_t defaultItem) override;
+    void reserveEdges(const platform::Edges& /*edges*/) override {}
     void close() override;
 
   private:
