@@ -29,6 +29,18 @@ platform::PixelRect innerRectangle(std::int32_t width, std::int32_t height, std:
             clampToRegion(std::int64_t{height} - vertical)};
 }
 
+std::int32_t Band::thickness() const {
+    return side == Side::Left || side == Side::Right ? rect.right - rect.left
+                                                     : rect.bottom - rect.top;
+}
+
+std::array<Band, 4> reservedBands(const platform::PixelRect& s, const platform::Edges& e) {
+    return {{{Side::Left, {s.left, s.top, s.left + e.left, s.bottom}},
+             {Side::Top, {s.left, s.top, s.right, s.top + e.top}},
+             {Side::Right, {s.right - e.right, s.top, s.right, s.bottom}},
+             {Side::Bottom, {s.left, s.bottom - e.bottom, s.right, s.bottom}}}};
+}
+
 void AppliquerMarges(frmZelvaro& form) {
     form.tmrMinuterie().setEnabled(false);
     platform::FrameWindow& window = form.window();
