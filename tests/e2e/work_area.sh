@@ -1,0 +1,54 @@
+#!/usr/bin/env bash
+# Windows kept inside the frame: with the menu's check item on, the desktop lays a maximized or
+# tiled window exactly in the hole, follows the bands once an adjustment ends, gives the space
+# back when the item is unchecked or the program ends, and the choice survives a restart; left
+# alone, nothing of it is stored. Usage: work_area.sh TARGET
+#
+# The target opens the window (target_managed_window) and says where the desktop put it
+# (target_managed_geometry: x y width height).
+source "$(dirname "$0")/lib.sh" "$1"
+
+start_display
+target_clear_settings
+midy=$((E2E_HEIGHT / 2))
+whole="0 0 $E2E_WIDTH $E2E_HEIGHT"
+hole() { echo "$1 $2 $((E2E_WIDTH - 2 * $1)) $((E2E_HEIGHT - 2 * $2))"; }
+window_is() { same_text "$(target_managed_geometry)" "$*"; }
+toggle_item() {
+    xdotool mousemove 5 "$midy" click 3
+    wait_for 10 covered_at 40 $((midy + 10)) || return
+    xdotool key g
+}
+
+target_start
+check "a frame appears" wait_for 30 bands_at 20 50
+xdotool key Escape
+check "left alone, Escape ends the program" target_wait_exit 5
+check "and stores nothing of the item" test -z "$(target_stored Reserver)"
+
+target_start
+wait_for 30 bands_at 20 50 || true
+target_managed_window
+check "with the item off, a maximized window covers the screen" wait_for 10 window_is $whole
+toggle_item
+check "with it on, the window has the hole's geometry" wait_for 10 window_is "$(hole 20 50)"
+check "the choice is stored at once" wait_for 5 test "$(target_stored Reserver)" = 1
+keep work-area
+xdotool key Right Right Right
+check "after Right x3 and their release, the window follows" wait_for 10 window_is "$(hole 23 50)"
+toggle_item
+check "unchecked, it covers the screen again" wait_for 10 window_is $whole
+check "and the choice is stored" wait_for 5 test "$(target_stored Reserver)" = 0
+toggle_item
+wait_for 10 window_is "$(hole 23 50)" || true
+xdotool key Escape
+check "Escape ends the program" target_wait_exit 5
+check "and gives the space back" wait_for 10 window_is $whole
+
+target_start
+check "the choice survives a restart" wait_for 30 window_is "$(hole 23 50)"
+xdotool key Escape
+target_wait_exit 5 || true
+target_kill
+target_end
+finish
