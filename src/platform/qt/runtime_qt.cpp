@@ -91,6 +91,12 @@ QtRuntime::QtRuntime(FrameShell* shell, bool bandWindows)
     bell_ = shell ? std::function<void()>([shell] { shell->beep(); }) : &QApplication::beep;
     whileBlocked_ =
         shell ? std::function<void()>([shell] { shell->handlePendingEvents(); }) : [] {};
+    // Windows are kept out of the bands through the compositor's layers, or the X window
+    // manager's struts.
+    if (shell)
+        canReserve_ = [] { return false; };
+    else
+        canReserve_ = [] { return false; };
     [[maybe_unused]] static const int hooked = std::atexit(closeOnExit);
     runningRuntime = this;
 }

@@ -37,7 +37,7 @@ class QtRuntime final : public platform::Runtime, public platform::Regions {
 
     std::vector<platform::Screen> screens() const override;
     platform::Regions& regions() override { return *this; }
-    bool canReserveEdges() const override { return false; }
+    bool canReserveEdges() const override { return canReserve_(); }
     std::unique_ptr<platform::FrameWindow>
     createFrameWindow(platform::WindowEvents& events, const platform::Screen& screen) override;
     // The Qt screen a listed screen stands for; nothing once it has gone.
@@ -80,6 +80,7 @@ class QtRuntime final : public platform::Runtime, public platform::Regions {
     FrameShell* shell_;
     bool bandWindows_;
     std::function<void()> bell_, whileBlocked_;
+    std::function<bool()> canReserve_;
     std::unique_ptr<QSettings> settings_;
     bool reportedUnreadable_ = false;
     bool unsaved_ = false;
