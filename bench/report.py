@@ -34,6 +34,8 @@ PROGRAMS = {
     'qt_floor_wayland': ('Qt window alone (sway)',
                          ['startup_ms', 'startup_cpu_ms', 'rss_kb_idle', 'idle_cpu_ms', 'idle_wakeups']),
     'wayland': ('Zelvaro, Wayland (sway)', KEYS),
+    'wayland_reserving': ('Zelvaro, Wayland (sway), windows kept in the frame',
+                          ['step_p50_ms', 'step_p99_ms']),
 }
 STEP_RATIOS = ['step_p50_ms', 'step_p99_ms', 'startup_ms', 'startup_cpu_ms']
 RATIOS = {
@@ -41,6 +43,7 @@ RATIOS = {
     'windows_to_baseline_windows': STEP_RATIOS + ['startup_in_turns_ms', 'startup_wine_cpu_ms'],
     'wayland_to_baseline_wayland': ['step_p50_ms', 'step_p99_ms'],
     'wayland_to_qt_floor_wayland': ['startup_ms', 'startup_cpu_ms', 'rss_kb_idle'],
+    'wayland_reserving_to_wayland': ['step_p50_ms', 'step_p99_ms'],
 }
 # The core's figures: each benchmark's name, and its title on the page.
 CORE = {'applique_marges_ns': ('AppliquerMarges', '`modRégions::AppliquerMarges` (scripted runtime)'),
@@ -256,6 +259,16 @@ def page(paths):
         t.add('of the RSS idle, shared memory, KB', fig('rss_shmem_kb_idle'))
         t.add(f'CPU over {idle} idle s, ms', fig('idle_cpu_ms'), '0', within(0))
         t.add(f'wake-ups over {idle} idle s', fig('idle_wakeups'), '≤ 1', within(1))
+        out += [''] + t.lines
+
+    if any(run['programs']['wayland_reserving'] for run in runs):
+        t = Table('**A step on sway with windows kept in the frame, against one without**',
+                  [('wayland_reserving', 'Kept in the frame'), ('wayland', 'Not kept')], runs,
+                  'kept ÷ not kept')
+        plain = dict(floor='wayland')
+        for key in ('p50', 'p99'):
+            t.add(f'step {key}, ms', fig(f'step_{key}_ms'), '≤ 1.3 × not kept',
+                  within(1.3, **plain), **plain)
         out += [''] + t.lines
 
     out += ['', row('Core alone (Google Benchmark)', *[f'ns per call, {run["label"]}' for run in runs]),
