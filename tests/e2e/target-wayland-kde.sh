@@ -126,3 +126,13 @@ JS
 target_client_origin() {
     kwin_windows | awk -v id="$1" '$2 == id { sub(/\|.*/, ""); print $3, $4; exit }'
 }
+
+# A window that asks to be maximized, over the full-screen backdrop.
+target_managed_window() { start_managed_window maximized; }
+# Its corner from KWin, its size from its own configures.
+target_managed_geometry() {
+    local corner
+    corner=$(kwin_windows | awk '/\|maximized$/ { sub(/\|.*/, ""); print $3, $4; exit }')
+    [ -n "$corner" ] || { cannot_tell "KWin lists no maximized window"; return; }
+    echo "$corner $(managed_size)"
+}

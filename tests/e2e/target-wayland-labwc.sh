@@ -50,3 +50,14 @@ windows_named() {
 target_client_origin() { # window width height
     echo "$(((E2E_WIDTH - $2) / 2)) $(((E2E_HEIGHT - $3) / 2))"
 }
+
+# A window that asks to be maximized, over the full-screen backdrop.
+target_managed_window() { start_managed_window maximized; }
+# Its size from its own configures. labwc tells no client where a window is: a maximized one fills
+# the usable area, which the frame's bands keep centred, so its place follows from its size.
+target_managed_geometry() {
+    local width height
+    read -r width height <<<"$(managed_size)"
+    is_number "$height" "the managed window's height" || return
+    echo "$(((E2E_WIDTH - width) / 2)) $(((E2E_HEIGHT - height) / 2)) $width $height"
+}

@@ -163,3 +163,16 @@ target_client_origin() {
     swaymsg -t get_tree -r | jq -r --argjson id "$1" '.. | objects | select(.id? == $id)
         | "\(.rect.x + .window_rect.x) \(.rect.y + .window_rect.y)"'
 }
+
+# A new window on a workspace of its own (the backdrop fills the first): sway tiles it over the
+# workspace's usable area. No borders, gaps or title bars here: its rectangle is its client area.
+target_managed_window() {
+    tool swaymsg workspace managed >/dev/null && start_managed_window
+}
+# Where sway laid the window out; its own size too, should the window not have followed.
+target_managed_geometry() {
+    local rect
+    rect=$(tool swaymsg -t get_tree -r | jq -r --argjson pid "$E2E_MANAGED_PID" '.. | objects
+        | select(.pid? == $pid) | "\(.rect.x) \(.rect.y) \(.rect.width) \(.rect.height)"') || return
+    if [ "${rect#* * }" = "$(managed_size)" ]; then echo "$rect"; else echo "$rect (window: $(managed_size))"; fi
+}

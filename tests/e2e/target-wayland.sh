@@ -88,6 +88,18 @@ start_backdrop() {
         wait_for 10 captured pixel_is $((E2E_WIDTH / 2)) $((E2E_HEIGHT / 2)) "$E2E_DESKTOP"
 }
 
+# The window the desktop lays out for work_area.sh: another wl-backdrop, grey, titled "maximized"
+# when started so, whose sizes go to managed.log; extra arguments go to wl-backdrop.
+start_managed_window() {
+    : >"$e2e_artifacts/managed.log"
+    "${E2E_AS_USER[@]}" "$E2E_USER_DIR/bin/wl-backdrop" 808080 "$@" >"$e2e_artifacts/managed.log" 2>&1 &
+    E2E_MANAGED_PID=$!
+    wait_for 10 grep -q '^size ' "$e2e_artifacts/managed.log" ||
+        { log "the managed window was not laid out (see managed.log)"; return 1; }
+}
+# The size the desktop last laid that window out at, as "width height".
+managed_size() { sed -n 's/^size //p' "$e2e_artifacts/managed.log" | tail -n1; }
+
 # An input device for the whole run: a tool fed commands a line each through descriptor 7, which
 # answers "ready" once, then "ok" for each once the compositor has handled it, through 8.
 start_fed() { # name command...
@@ -109,7 +121,7 @@ feed() { # seconds command...: one command, answered within that time
 stop_display() {
     { exec 6>&- 7>&- 8<&-; } 2>/dev/null || true
     local pid
-    for pid in ${E2E_KEYBOARD_PID:-} ${E2E_FED_PID:-} ${E2E_BACKDROP_PID:-}; do
+    for pid in ${E2E_KEYBOARD_PID:-} ${E2E_FED_PID:-} ${E2E_MANAGED_PID:-} ${E2E_BACKDROP_PID:-}; do
         kill "$pid" 2>/dev/null && wait "$pid" 2>/dev/null || true
     done
     while [ ${#E2E_SESSIONS[@]} -gt 0 ]; do stop_last_session; done

@@ -14,6 +14,7 @@ midy=$((E2E_HEIGHT / 2))
 whole="0 0 $E2E_WIDTH $E2E_HEIGHT"
 hole() { echo "$1 $2 $((E2E_WIDTH - 2 * $1)) $((E2E_HEIGHT - 2 * $2))"; }
 window_is() { same_text "$(target_managed_geometry)" "$*"; }
+stored_is() { same_text "$(target_stored Reserver)" "$1"; }
 toggle_item() {
     xdotool mousemove 5 "$midy" click 3
     wait_for 10 covered_at 40 $((midy + 10)) || return
@@ -32,13 +33,13 @@ target_managed_window
 check "with the item off, a maximized window covers the screen" wait_for 10 window_is $whole
 toggle_item
 check "with it on, the window has the hole's geometry" wait_for 10 window_is "$(hole 20 50)"
-check "the choice is stored at once" wait_for 5 test "$(target_stored Reserver)" = 1
+check "the choice is stored at once" wait_for 5 stored_is 1
 keep work-area
 xdotool key Right Right Right
 check "after Right x3 and their release, the window follows" wait_for 10 window_is "$(hole 23 50)"
 toggle_item
 check "unchecked, it covers the screen again" wait_for 10 window_is $whole
-check "and the choice is stored" wait_for 5 test "$(target_stored Reserver)" = 0
+check "and the choice is stored" wait_for 5 stored_is 0
 toggle_item
 wait_for 10 window_is "$(hole 23 50)" || true
 xdotool key Escape

@@ -9,6 +9,8 @@
 #include <functional>
 #include <memory>
 
+#include "platform/runtime.h"
+
 class QAction;
 class QMenu;
 class QScreen;
@@ -30,6 +32,9 @@ class FrameSurface {
     virtual void takeKeyboard() = 0;
     // The frame has just received the keyboard.
     virtual void keyboardEntered() = 0;
+    // Keeps other windows out of these bands of the frame's output, all zero out of none; the
+    // reservation goes with this object.
+    virtual void reserveEdges(const platform::Edges& edges) = 0;
 };
 
 class FrameShell {
@@ -44,6 +49,8 @@ class FrameShell {
     // The frame that holds the keyboard keeps it (true), or leaves it to a dialog's window
     // (false).
     virtual void setKeyboardWanted(bool wanted) = 0;
+    // Whether frames can keep other windows out of their bands (FrameSurface::reserveEdges).
+    virtual bool canReserveEdges() const = 0;
     // The desktop's bell, where the compositor lets a client ring it.
     virtual void beep() = 0;
     // While the user-interface thread is blocked (the fade), handles what the display server sent

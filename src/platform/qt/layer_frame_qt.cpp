@@ -55,8 +55,12 @@ bool LayerFrameWindow::place() {
     QWidget::show();
     // Before the first paint, which waits for the event loop.
     surface_ = shell_.attachFrame(*this, screen, [this] { surfaceTaken(); });
-    if (!surface_) QWidget::hide();
-    return surface_ != nullptr;
+    if (!surface_) {
+        QWidget::hide();
+        return false;
+    }
+    surface_->reserveEdges(reserved_);
+    return true;
 }
 
 void LayerFrameWindow::takeKeyboard() {
@@ -69,6 +73,11 @@ void LayerFrameWindow::placeTopmost(std::int32_t x, std::int32_t y, std::int32_t
                                     std::int32_t height) {
     frameRect_ = QRect(x, y, width, height);
     setGeometry(frameRect_);
+}
+
+void LayerFrameWindow::reserveEdges(const platform::Edges& edges) {
+    reserved_ = edges;
+    if (surface_) surface_->reserveEdges(edges);
 }
 
 void LayerFrameWindow::surfaceTaken() {

@@ -33,6 +33,7 @@ class LayerFrameWindow final : public QtFrameWindow {
     void displayChanged() override;
     void lendKeyboard() override;
     void takeKeyboardBack() override;
+    void reserveEdges(const platform::Edges& edges) override;
 
   protected:
     void setShape(const QRegion& shape) override;
@@ -53,6 +54,7 @@ class LayerFrameWindow final : public QtFrameWindow {
     bool taken_ = false;                    // placed, then taken back with its output
     bool placedAgain_ = false;              // taken back with its output still there
     QRegion shape_;
+    platform::Edges reserved_; // placed again with the surface
 };
 
 } // namespace zelvaro::qt

@@ -94,7 +94,7 @@ QtRuntime::QtRuntime(FrameShell* shell, bool bandWindows)
     // Windows are kept out of the bands through the compositor's layers, or the X window
     // manager's struts.
     if (shell)
-        canReserve_ = [] { return false; };
+        canReserve_ = [shell] { return shell->canReserveEdges(); };
     else
         canReserve_ = [] { return false; };
     [[maybe_unused]] static const int hooked = std::atexit(closeOnExit);

@@ -15,9 +15,11 @@
 #include <wayland-client.h>
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <sys/mman.h>
 #include <unistd.h>
 #include <utility>
 #include <vector>
@@ -44,6 +46,7 @@ constexpr std::uint32_t kLayerShellVersion = 4;
 constexpr std::uint32_t kOnDemandSince = 4;
 constexpr std::uint32_t kWmBaseVersion = 2;
 constexpr std::uint32_t kSeatVersion = 3; // wl_keyboard.release
+constexpr std::uint32_t kCompositorVersion = 4;
 constexpr char kNamespace[] = "zelvaro";
 
 QPlatformNativeInterface* native() {
@@ -60,17 +63,44 @@ void complain(const char* what) {
 
 class LayerShell;
 
+// A band other windows keep out of: a transparent pixel below the windows, anchored to the band's
+// edge alone, for only such a surface's exclusive zone counts; the zone is the band's thickness.
+// The frame covers the pixel.
+class Reservation {
+  public:
+    // A thickness of 0 gives the band back.
+    void reserve(LayerShell& shell, wl_output* output, std::uint32_t edge, std::int32_t thickness);
+    bool placed() const { return layerSurface_ != nullptr; }
+    void release() {
+        layerSurface_.reset();
+        surface_.reset();
+        thickness_ = 0;
+    }
+
+  private:
+    static const zwlr_layer_surface_v1_listener listener;
+
+    Proxy<wl_surface, wl_surface_destroy> surface_;
+    // Declared after the surface, whose role it is: it goes first.
+    Proxy<zwlr_layer_surface_v1, zwlr_layer_surface_v1_destroy> layerSurface_;
+    wl_buffer* pixel_ = nullptr; // the shell's
+    std::int32_t thickness_ = 0;
+};
+
 // One frame's surface on the overlay layer of its output.
 class LayerFrame final : public qt::FrameSurface {
   public:
-    LayerFrame(LayerShell& shell, QWidget& frame, wl_surface* surface, std::function<void()> taken)
-        : shell_(shell), frame_(&frame), surface_(surface), taken_(std::move(taken)) {}
+    LayerFrame(LayerShell& shell, QWidget& frame, wl_surface* surface, QScreen* screen,
+               std::function<void()> taken)
+        : shell_(shell), frame_(&frame), surface_(surface), screen_(screen), anyOutput_(!screen),
+          taken_(std::move(taken)) {}
     ~LayerFrame() override;
 
     bool attach(wl_output* output);
     QAction* execMenu(QMenu& menu, QPoint at) override;
     void takeKeyboard() override;
     void keyboardEntered() override;
+    void reserveEdges(const platform::Edges& edges) override;
 
     QWidget* frame() const { return frame_; }
     wl_surface* surface() const { return surface_; }
@@ -84,7 +114,11 @@ class LayerFrame final : public qt::FrameSurface {
     LayerShell& shell_;
     QPointer<QWidget> frame_;
     wl_surface* surface_; // Qt's, alive while the frame is shown
+    // The bands go on the frame's output, looked up when placed: Qt drops an output that goes.
+    QPointer<QScreen> screen_;
+    bool anyOutput_;
     Proxy<zwlr_layer_surface_v1, zwlr_layer_surface_v1_destroy> layerSurface_;
+    std::array<Reservation, 4> reservations_; // left, top, right, bottom
     std::function<void()> taken_;
     bool configured_ = false;
     std::uint32_t interactivity_ = ZWLR_LAYER_SURFACE_V1_KEYBOARD_INTERACTIVITY_NONE;
@@ -132,6 +166,11 @@ class LayerShell final : public QObject, public qt::FrameShell {
         if (wl_display_dispatch_queue_pending(display_, queue_.get()) > 0) flush();
     }
     zwlr_layer_shell_v1* layerShell() const { return layerShell_.get(); }
+    wl_compositor* compositor() const { return compositor_.get(); }
+    // One transparent pixel that every band shows; nothing, after a line on stderr, without
+    // shared memory.
+    wl_buffer* transparentPixel();
+    bool canReserveEdges() const override { return compositor_ && shm_; }
 
     // The keyboard belongs to one frame at a time, whose surface may come and go with its output.
     std::uint32_t keyboardMode(const QWidget* frame) const;
@@ -167,6 +206,10 @@ class LayerShell final : public QObject, public qt::FrameShell {
     std::uint32_t layerShellVersion_ = 0;
     Proxy<xdg_wm_base, xdg_wm_base_destroy> wmBase_;
     Proxy<xdg_system_bell_v1, xdg_system_bell_v1_destroy> bell_;
+    // The bands' surfaces and their pixel, on this code's queue.
+    Proxy<wl_compositor, wl_compositor_destroy> compositor_;
+    Proxy<wl_shm, wl_shm_destroy> shm_;
+    Proxy<wl_buffer, wl_buffer_destroy> pixel_;
     // Where the compositor sends the keyboard, seen by a keyboard of this code's own.
     Proxy<wl_seat, wl_seat_destroy> seat_;
     Proxy<wl_keyboard, wl_keyboard_release> keyboard_;
@@ -197,6 +240,13 @@ const wl_registry_listener LayerShell::registryListener = {
                 self->wmBase_.reset(static_cast<xdg_wm_base*>(wl_registry_bind(
                     registry, name, &xdg_wm_base_interface, std::min(version, kWmBaseVersion))));
                 xdg_wm_base_add_listener(self->wmBase_.get(), &wmBaseListener, self);
+            } else if (std::strcmp(interface, wl_compositor_interface.name) == 0) {
+                self->compositor_.reset(static_cast<wl_compositor*>(
+                    wl_registry_bind(registry, name, &wl_compositor_interface,
+                                     std::min(version, kCompositorVersion))));
+            } else if (std::strcmp(interface, wl_shm_interface.name) == 0) {
+                self->shm_.reset(
+                    static_cast<wl_shm*>(wl_registry_bind(registry, name, &wl_shm_interface, 1)));
             } else if (std::strcmp(interface, xdg_system_bell_v1_interface.name) == 0) {
                 self->bell_.reset(static_cast<xdg_system_bell_v1*>(
                     wl_registry_bind(registry, name, &xdg_system_bell_v1_interface, 1)));
@@ -266,6 +316,67 @@ const zwlr_layer_surface_v1_listener LayerFrame::listener = {
         },
 };
 
+const zwlr_layer_surface_v1_listener Reservation::listener = {
+    .configure =
+        [](void* data, zwlr_layer_surface_v1* surface, std::uint32_t serial, std::uint32_t,
+           std::uint32_t) {
+            auto* self = static_cast<Reservation*>(data);
+            zwlr_layer_surface_v1_ack_configure(surface, serial);
+            // A surface without content is not mapped, and its zone not counted.
+            wl_surface_attach(self->surface_.get(), self->pixel_, 0, 0);
+            wl_surface_commit(self->surface_.get());
+        },
+    // The frame's own surface is closed with it, and takes it along.
+    .closed = [](void*, zwlr_layer_surface_v1*) {},
+};
+
+void Reservation::reserve(LayerShell& shell, wl_output* output, std::uint32_t edge,
+                          std::int32_t thickness) {
+    if (thickness == thickness_) return;
+    if (thickness <= 0) {
+        release();
+        return;
+    }
+    if (!layerSurface_) {
+        pixel_ = shell.transparentPixel();
+        if (!pixel_) return;
+        surface_.reset(wl_compositor_create_surface(shell.compositor()));
+        // Clicks go through it, to the frame above.
+        wl_region* nothing = wl_compositor_create_region(shell.compositor());
+        wl_surface_set_input_region(surface_.get(), nothing);
+        wl_region_destroy(nothing);
+        // The bottom layer: below every window, and counted by sway, labwc and KWin.
+        layerSurface_.reset(
+            zwlr_layer_shell_v1_get_layer_surface(shell.layerShell(), surface_.get(), output,
+                                                  ZWLR_LAYER_SHELL_V1_LAYER_BOTTOM, kNamespace));
+        zwlr_layer_surface_v1_add_listener(layerSurface_.get(), &listener, this);
+        zwlr_layer_surface_v1_set_anchor(layerSurface_.get(), edge);
+        zwlr_layer_surface_v1_set_size(layerSurface_.get(), 1, 1);
+        zwlr_layer_surface_v1_set_keyboard_interactivity(
+            layerSurface_.get(), ZWLR_LAYER_SURFACE_V1_KEYBOARD_INTERACTIVITY_NONE);
+    }
+    thickness_ = thickness;
+    zwlr_layer_surface_v1_set_exclusive_zone(layerSurface_.get(), thickness);
+    wl_surface_commit(surface_.get());
+}
+
+wl_buffer* LayerShell::transparentPixel() {
+    if (pixel_ || !shm_) return pixel_.get();
+    constexpr std::int32_t kBytes = 4; // one ARGB pixel, all zero: transparent
+    const int fd = memfd_create("zelvaro-band", MFD_CLOEXEC);
+    if (fd < 0 || ftruncate(fd, kBytes) != 0) {
+        if (fd >= 0) close(fd);
+        complain("pas de mémoire partagée pour réserver les bandes ; les fenêtres n'en sont pas "
+                 "écartées");
+        return nullptr;
+    }
+    wl_shm_pool* pool = wl_shm_create_pool(shm_.get(), fd, kBytes);
+    pixel_.reset(wl_shm_pool_create_buffer(pool, 0, 1, 1, kBytes, WL_SHM_FORMAT_ARGB8888));
+    wl_shm_pool_destroy(pool);
+    close(fd);
+    return pixel_.get();
+}
+
 const xdg_surface_listener LayerShell::popupSurfaceListener = {
     .configure =
         [](void* data, xdg_surface* surface, std::uint32_t serial) {
@@ -326,7 +437,7 @@ std::unique_ptr<qt::FrameSurface> LayerShell::attachFrame(QWidget& frame, QScree
     auto* output =
         screen ? static_cast<wl_output*>(native()->nativeResourceForScreen("output", screen))
                : nullptr;
-    auto layerFrame = std::make_unique<LayerFrame>(*this, frame, surface, std::move(taken));
+    auto layerFrame = std::make_unique<LayerFrame>(*this, frame, surface, screen, std::move(taken));
     frames_.push_back(layerFrame.get());
     if (!layerFrame->attach(output)) {
         complain("le compositeur n'a pas placé le cadre");
@@ -337,6 +448,8 @@ std::unique_ptr<qt::FrameSurface> LayerShell::attachFrame(QWidget& frame, QScree
 
 LayerFrame::~LayerFrame() {
     shell_.forget(*this);
+    for (Reservation& band : reservations_)
+        band.release();
     layerSurface_.reset();
     shell_.flush();
 }
@@ -363,6 +476,25 @@ void LayerFrame::setInteractivity(std::uint32_t mode) {
     interactivity_ = mode;
     zwlr_layer_surface_v1_set_keyboard_interactivity(layerSurface_.get(), mode);
     wl_surface_commit(surface_);
+    shell_.flush();
+}
+
+void LayerFrame::reserveEdges(const platform::Edges& edges) {
+    constexpr std::array<std::uint32_t, 4> kEdges = {
+        ZWLR_LAYER_SURFACE_V1_ANCHOR_LEFT, ZWLR_LAYER_SURFACE_V1_ANCHOR_TOP,
+        ZWLR_LAYER_SURFACE_V1_ANCHOR_RIGHT, ZWLR_LAYER_SURFACE_V1_ANCHOR_BOTTOM};
+    const std::array<std::int32_t, 4> thickness = {edges.left, edges.top, edges.right,
+                                                   edges.bottom};
+    auto* output =
+        screen_
+            ? static_cast<wl_output*>(native()->nativeResourceForScreen("output", screen_.data()))
+            : nullptr;
+    for (std::size_t side = 0; side < kEdges.size(); ++side) {
+        // The frame's output has gone: its surface is about to be taken back, bands and all.
+        if (!output && !anyOutput_ && thickness[side] > 0 && !reservations_[side].placed())
+            continue;
+        reservations_[side].reserve(shell_, output, kEdges[side], thickness[side]);
+    }
     shell_.flush();
 }
 

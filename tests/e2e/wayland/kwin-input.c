@@ -30,7 +30,8 @@ static int key_code(const char* name) {
     } keys[] = {{"Escape", KEY_ESC}, {"Left", KEY_LEFT},   {"Right", KEY_RIGHT},
                 {"Up", KEY_UP},      {"Down", KEY_DOWN},   {"Return", KEY_ENTER},
                 {"Tab", KEY_TAB},    {"space", KEY_SPACE}, {"a", KEY_A},
-                {"p", KEY_P},        {"q", KEY_Q},         {"r", KEY_R}};
+                {"g", KEY_G},        {"p", KEY_P},         {"q", KEY_Q},
+                {"r", KEY_R}};
     for (size_t i = 0; i < sizeof keys / sizeof keys[0]; ++i)
         if (strcmp(keys[i].name, name) == 0) return keys[i].code;
     return -1;

@@ -2,8 +2,9 @@
 // compositor tiles over the whole screen (or a full-screen one, for compositors that do not tile),
 // under the program being tested. It says on stdout what
 // reaches it: "pointer enter X Y", "pointer motion X Y", "pointer leave", "button B X Y"
-// (B as X numbers buttons), "keyboard enter", "keyboard leave", "key CODE".
-// Usage: wl-backdrop RRGGBB [fullscreen]
+// (B as X numbers buttons), "keyboard enter", "keyboard leave", "key CODE", and "size W H" for
+// each size the compositor lays it out at. maximized: a window that asks to be maximized.
+// Usage: wl-backdrop RRGGBB [fullscreen|maximized]
 #define _GNU_SOURCE
 #include <string.h>
 #include <sys/mman.h>
@@ -62,6 +63,7 @@ static const struct xdg_toplevel_listener toplevel_listener = {.configure = topl
 static void surface_configure(void* data, struct xdg_surface* xdg, uint32_t serial) {
     (void)data;
     xdg_surface_ack_configure(xdg, serial);
+    printf("size %d %d\n", pending_width, pending_height);
     draw(pending_width, pending_height);
 }
 static const struct xdg_surface_listener surface_listener = {surface_configure};
@@ -177,8 +179,9 @@ static void bind_global(struct wl_registry* registry, uint32_t name, const char*
 
 int main(int argc, char** argv) {
     const int fullscreen = argc == 3 && strcmp(argv[2], "fullscreen") == 0;
-    if (argc != 2 && !fullscreen) {
-        fprintf(stderr, "usage: wl-backdrop RRGGBB [fullscreen]\n");
+    const int maximized = argc == 3 && strcmp(argv[2], "maximized") == 0;
+    if (argc != 2 && !fullscreen && !maximized) {
+        fprintf(stderr, "usage: wl-backdrop RRGGBB [fullscreen|maximized]\n");
         return 2;
     }
     colour = (uint32_t)strtoul(argv[1], NULL, 16);
@@ -197,9 +200,10 @@ int main(int argc, char** argv) {
     xdg_surface_add_listener(xdg, &surface_listener, NULL);
     struct xdg_toplevel* toplevel = xdg_surface_get_toplevel(xdg);
     xdg_toplevel_add_listener(toplevel, &toplevel_listener, NULL);
-    xdg_toplevel_set_title(toplevel, "backdrop");
+    xdg_toplevel_set_title(toplevel, maximized ? "maximized" : "backdrop");
     xdg_toplevel_set_app_id(toplevel, "wl-backdrop");
     if (fullscreen) xdg_toplevel_set_fullscreen(toplevel, NULL);
+    if (maximized) xdg_toplevel_set_maximized(toplevel);
     wl_surface_commit(surface);
     while (running && wl_display_dispatch(display) != -1) {
     }
