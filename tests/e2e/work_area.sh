@@ -33,6 +33,8 @@ check "with the item off, a maximized window covers the screen" wait_for 10 wind
 toggle_item
 check "with it on, the window has the hole's geometry" wait_for 10 window_is "$(hole 20 50)"
 check "the choice is stored at once" wait_for 5 test "$(target_stored Reserver)" = 1
+# The picture of it once the menu has gone and the frame rests black (keep takes the last capture).
+check "the frame rests black around the window" wait_for 10 captured pixel_is 0 "$midy" "$E2E_BLACK"
 keep work-area
 xdotool key Right Right Right
 check "after Right x3 and their release, the window follows" wait_for 10 window_is "$(hole 23 50)"
