@@ -435,6 +435,19 @@ open_backdrop() { # x y
     wait_for 5 grep -q '^mapped' "$e2e_artifacts/backdrop.log"
 }
 
+# A window the window manager maximizes, which logs where it is laid out (managed.log).
+target_managed_window() {
+    : >"$e2e_artifacts/managed.log" # there before the window starts, for the wait
+    xpixels window 100 100 200 100 --maximized >>"$e2e_artifacts/managed.log" 2>&1 &
+    wait_for 5 grep -q '^mapped' "$e2e_artifacts/managed.log"
+}
+# Where it was last laid out: x y width height; nothing before the first time.
+target_managed_geometry() {
+    ! grep -q '^xpixels:' "$e2e_artifacts/managed.log" ||
+        cannot_tell "$(grep -m1 '^xpixels:' "$e2e_artifacts/managed.log")" || return
+    sed -n 's/^geometry //p' "$e2e_artifacts/managed.log" | tail -n1
+}
+
 # A click at ($1,$2) reaches the window beneath: it logs the button there.
 target_click_in_hole() {
     local before
@@ -463,7 +476,8 @@ no_key_beneath() { ! grep -q '^key ' "$e2e_artifacts/backdrop.log"; }
 # with E2E_REPLUG_RENAMES. It may replace the defaults above, made for an X server: target_start,
 # target_wait_exit, target_run_again, target_kill, target_end, target_click_in_hole,
 # target_keyboard_taken, start_display, start_dummy_display, plug_second, unplug_second,
-# resize_display, stop_display, screen_grab, area_watch, window_under_pointer and open_backdrop.
+# resize_display, stop_display, screen_grab, area_watch, window_under_pointer, open_backdrop,
+# target_managed_window and target_managed_geometry.
 E2E_HOOKS=(target_clear_settings target_store target_stored target_windows target_record_shell
     target_client_origin target_processes)
 if [ -n "${1:-}" ]; then

@@ -14,10 +14,16 @@ midy=$((E2E_HEIGHT / 2))
 whole="0 0 $E2E_WIDTH $E2E_HEIGHT"
 hole() { echo "$1 $2 $((E2E_WIDTH - 2 * $1)) $((E2E_HEIGHT - 2 * $2))"; }
 window_is() { same_text "$(target_managed_geometry)" "$*"; }
+# Read again at each try: the file is written once the program is back in its event loop.
 stored_is() { same_text "$(target_stored Reserver)" "$1"; }
+# The menu opens at the pointer. A window in the hole already covers the place, and may look like
+# the menu there at any one point: the menu is there once that place, inside the hole, changes.
+menu_place() { grab 30 "$midy" 200 60 "$e2e_artifacts/$1.ppm"; }
+menu_shown() { menu_place menu-now && ! cmp -s "$e2e_artifacts/menu-"{before,now}.ppm; }
 toggle_item() {
+    menu_place menu-before || return
     xdotool mousemove 5 "$midy" click 3
-    wait_for 10 covered_at 40 $((midy + 10)) || return
+    wait_for 10 menu_shown || return
     xdotool key g
 }
 
@@ -34,6 +40,8 @@ check "with the item off, a maximized window covers the screen" wait_for 10 wind
 toggle_item
 check "with it on, the window has the hole's geometry" wait_for 10 window_is "$(hole 20 50)"
 check "the choice is stored at once" wait_for 5 stored_is 1
+# The picture of it once the menu has gone and the frame rests black (keep takes the last capture).
+check "the frame rests black around the window" wait_for 10 captured pixel_is 0 "$midy" "$E2E_BLACK"
 keep work-area
 xdotool key Right Right Right
 check "after Right x3 and their release, the window follows" wait_for 10 window_is "$(hole 23 50)"

@@ -11,15 +11,18 @@
 //     --settle: a change counts once the area has held it MS ms (a half-painted area does not), and
 //     is dated when it first showed. --save: each value counted is also written as PREFIX-K.ppm, K
 //     from 0.
-//   xpixels window X Y W H        another program's window there, until the display goes; it
-//     prints "mapped", "keyboard enter", "keyboard leave", "key CODE" and "button N X Y" (X Y of
-//     the screen) as it receives them
+//   xpixels window X Y W H [--maximized]  another program's window there, until the display goes;
+//     it prints "mapped", "keyboard enter", "keyboard leave", "key CODE" and "button N X Y" (X Y of
+//     the screen) as it receives them. --maximized: undecorated, and maximized by the window
+//     manager; it prints "geometry X Y W H" (of the screen, with the window manager's frame) each
+//     time it is laid out anew
 // Every failure says why on stderr and exits non-zero: no display, an area outside the screen, a
 // condition not met before the timeout (status 1), a bad argument or an unreadable file (2).
 #define _POSIX_C_SOURCE 200809L // clock_gettime, nanosleep
+#include <X11/XKBlib.h>
+#include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
-#include <X11/XKBlib.h>
 #include <errno.h>
 #include <inttypes.h>
 #include <stdarg.h>
@@ -268,10 +271,49 @@ static int watch(int count, char** arguments) {
     }
 }
 
+// The window's outer rectangle on the screen, its window manager's frame included; printed when it
+// differs from the last one printed.
+static void print_geometry(Display* display, Window window, Area* last) {
+    Window child;
+    int x, y;
+    XWindowAttributes attributes;
+    XGetWindowAttributes(display, window, &attributes);
+    XTranslateCoordinates(display, window, DefaultRootWindow(display), 0, 0, &x, &y, &child);
+    long frame[4] = {0, 0, 0, 0}; // left, right, top, bottom
+    Atom type;
+    int format;
+    unsigned long items, left;
+    unsigned char* data = NULL;
+    if (XGetWindowProperty(display, window, XInternAtom(display, "_NET_FRAME_EXTENTS", False), 0, 4,
+                           False, XA_CARDINAL, &type, &format, &items, &left, &data) == Success &&
+        type == XA_CARDINAL && format == 32 && items == 4)
+        memcpy(frame, data, sizeof frame);
+    if (data != NULL) XFree(data);
+    const Area now = {x - frame[0], y - frame[2], attributes.width + frame[0] + frame[1],
+                      attributes.height + frame[2] + frame[3]};
+    if (memcmp(&now, last, sizeof now) == 0) return;
+    *last = now;
+    printf("geometry %ld %ld %ld %ld\n", now.x, now.y, now.width, now.height);
+}
+
+// Asks for no decoration and for the maximized state, before the window is mapped.
+static void ask_maximized(Display* display, Window window) {
+    const unsigned long motif[5] = {2, 0, 0, 0, 0}; // flags: decorations; decorations: none
+    const Atom hints = XInternAtom(display, "_MOTIF_WM_HINTS", False);
+    XChangeProperty(display, window, hints, hints, 32, PropModeReplace, (const unsigned char*)motif,
+                    5);
+    const Atom states[2] = {XInternAtom(display, "_NET_WM_STATE_MAXIMIZED_VERT", False),
+                            XInternAtom(display, "_NET_WM_STATE_MAXIMIZED_HORZ", False)};
+    XChangeProperty(display, window, XInternAtom(display, "_NET_WM_STATE", False), XA_ATOM, 32,
+                    PropModeReplace, (const unsigned char*)states, 2);
+}
+
 static int window(int count, char** arguments) {
-    if (count != 4) fail(unusable, "window takes X Y W H");
+    const bool maximized = count == 5 && strcmp(arguments[4], "--maximized") == 0;
+    if (count != 4 && !maximized) fail(unusable, "window takes X Y W H [--maximized]");
     Display* display = open_display();
     const Area area = area_of(arguments, display);
+    Area last = {0, 0, 0, 0};
     const Window window = XCreateSimpleWindow(
         display, DefaultRootWindow(display), (int)area.x, (int)area.y, (unsigned)area.width,
         (unsigned)area.height, 0, 0, WhitePixel(display, DefaultScreen(display)));
@@ -279,13 +321,20 @@ static int window(int count, char** arguments) {
     XSizeHints hints = {.flags = USPosition | USSize};
     XSetWMNormalHints(display, window, &hints);
     XSelectInput(display, window,
-                 KeyPressMask | ButtonPressMask | FocusChangeMask | StructureNotifyMask);
+                 KeyPressMask | ButtonPressMask | FocusChangeMask | StructureNotifyMask |
+                     PropertyChangeMask);
+    if (maximized) ask_maximized(display, window);
     XMapWindow(display, window);
     setvbuf(stdout, NULL, _IOLBF, 0);
     for (;;) {
         XEvent event;
         XNextEvent(display, &event);
         if (event.type == MapNotify) puts("mapped");
+        // A reparenting window manager moves its frame, not the window: it sends a configure
+        // event of its own, or sets the frame's extents.
+        if (maximized && (event.type == MapNotify || event.type == ConfigureNotify ||
+                          event.type == PropertyNotify))
+            print_geometry(display, window, &last);
         // The focus itself, not the pointer's passing through a focused parent.
         if ((event.type == FocusIn || event.type == FocusOut) &&
             event.xfocus.detail != NotifyPointer && event.xfocus.mode == NotifyNormal)
@@ -313,8 +362,7 @@ static int bell(int count, char** arguments) {
         while (XPending(display) > 0) {
             XEvent event;
             XNextEvent(display, &event);
-            if (event.type == event_base &&
-                ((XkbAnyEvent*)&event)->xkb_type == XkbBellNotify)
+            if (event.type == event_base && ((XkbAnyEvent*)&event)->xkb_type == XkbBellNotify)
                 puts("bell");
         }
         struct timespec pause = {0, 10 * 1000 * 1000};

@@ -73,6 +73,11 @@ void BandFrameWindow::placeTopmost(std::int32_t x, std::int32_t y, std::int32_t 
     raiseBands();
 }
 
+void BandFrameWindow::close() {
+    struts_.release();
+    QtFrameWindow::close();
+}
+
 void BandFrameWindow::setShape(const QRegion& shape) {
     shape_ = shape;
     layBands();

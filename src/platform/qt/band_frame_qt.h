@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/qt/frame_window_qt.h"
+#include "platform/qt/strut_dock_qt.h"
 
 namespace zelvaro::qt {
 
@@ -23,6 +24,8 @@ class BandFrameWindow final : public QtFrameWindow {
     void setScreen(const platform::Screen& screen) override;
     void placeTopmost(std::int32_t x, std::int32_t y, std::int32_t width,
                       std::int32_t height) override;
+    void reserveEdges(const platform::Edges& edges) override { struts_.reserve(frameRect_, edges); }
+    void close() override;
 
   protected:
     void setShape(const QRegion& shape) override;
@@ -39,6 +42,7 @@ class BandFrameWindow final : public QtFrameWindow {
     std::vector<std::unique_ptr<Band>> bands_;
     QRegion shape_;
     bool shown_ = false;
+    StrutDock struts_;
 };
 
 } // namespace zelvaro::qt

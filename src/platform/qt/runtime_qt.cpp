@@ -18,6 +18,7 @@
 #include "platform/qt/frame_shell.h"
 #include "platform/qt/layer_frame_qt.h"
 #include "platform/qt/shaped_frame_qt.h"
+#include "platform/qt/strut_dock_qt.h"
 
 namespace zelvaro::qt {
 
@@ -96,7 +97,7 @@ QtRuntime::QtRuntime(FrameShell* shell, bool bandWindows)
     if (shell)
         canReserve_ = [shell] { return shell->canReserveEdges(); };
     else
-        canReserve_ = [] { return false; };
+        canReserve_ = &StrutDock::supported;
     [[maybe_unused]] static const int hooked = std::atexit(closeOnExit);
     runningRuntime = this;
 }

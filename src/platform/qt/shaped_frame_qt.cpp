@@ -38,6 +38,12 @@ void ShapedFrameWindow::placeTopmost(std::int32_t x, std::int32_t y, std::int32_
     raise();
 }
 
+void ShapedFrameWindow::close() {
+    // The core gives the bands back first; a window closed otherwise gives them back too.
+    struts_.release();
+    QtFrameWindow::close();
+}
+
 void ShapedFrameWindow::setShape(const QRegion& shape) {
     // An empty mask would remove the shape and show the whole window: keep one pixel outside it.
     const QRegion before = mask();

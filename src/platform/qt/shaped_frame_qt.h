@@ -3,6 +3,7 @@
 #pragma once
 
 #include "platform/qt/frame_window_qt.h"
+#include "platform/qt/strut_dock_qt.h"
 
 namespace zelvaro::qt {
 
@@ -16,11 +17,16 @@ class ShapedFrameWindow final : public QtFrameWindow {
     void setScreen(const platform::Screen& screen) override;
     void placeTopmost(std::int32_t x, std::int32_t y, std::int32_t width,
                       std::int32_t height) override;
+    void reserveEdges(const platform::Edges& edges) override { struts_.reserve(frameRect_, edges); }
+    void close() override;
 
   protected:
     void setShape(const QRegion& shape) override;
     void paintColour() override;
     void paintEvent(QPaintEvent* event) override;
+
+  private:
+    StrutDock struts_;
 };
 
 } // namespace zelvaro::qt
