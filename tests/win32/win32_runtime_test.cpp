@@ -1,6 +1,8 @@
 // The Win32 runtime on a real (or Wine's) window manager and registry: region ownership over many
-// steps, timer semantics, and settings of the wrong type.
+// steps, timer semantics, settings of the wrong type, and the bands kept from other windows.
 #include <windows.h>
+
+#include <shellapi.h>
 
 #include <cstdio>
 #include <string>
@@ -69,6 +71,66 @@ void regionsStayOwnedOverManySteps(win32::Win32Runtime& runtime) {
     check(!IsWindow(window), "unloading destroys the window");
 }
 
+// The space the shell offers a toolbar registered now on the whole screen. Wine's shell leaves the
+// work area as it is but takes from the offer every side that an earlier toolbar holds.
+RECT spaceOffered() {
+    HWND probe = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, nullptr,
+                                 nullptr);
+    APPBARDATA data{};
+    data.cbSize = sizeof data;
+    data.hWnd = probe;
+    data.uCallbackMessage = WM_APP;
+    const BOOL registered = probe && SHAppBarMessage(ABM_NEW, &data);
+    data.rc = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    if (registered) SHAppBarMessage(ABM_QUERYPOS, &data);
+    SHAppBarMessage(ABM_REMOVE, &data);
+    if (probe) DestroyWindow(probe);
+    if (!registered) return {-1, -1, -1, -1};
+    return data.rc;
+}
+
+bool offers(int left, int top, int right, int bottom) {
+    const RECT offered = spaceOffered();
+    const int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
+    std::printf("offered with %ld, %ld, %ld, %ld taken\n", offered.left, offered.top,
+                w - offered.right, h - offered.bottom);
+    return offered.left == left && offered.top == top && offered.right == w - right &&
+           offered.bottom == h - bottom;
+}
+
+// The frame's own toolbars: hidden, owned by it, one per band.
+int hiddenToolbars(HWND frame) {
+    int count = 0;
+    for (HWND w = GetTopWindow(nullptr); w; w = GetWindow(w, GW_HWNDNEXT))
+        if (GetWindow(w, GW_OWNER) == frame && !IsWindowVisible(w)) ++count;
+    return count;
+}
+
+void theBandsAreKeptUntilGivenBack(win32::Win32Runtime& runtime) {
+    RegDeleteKeyW(HKEY_CURRENT_USER, kConfig);
+    runtime.saveSetting(u"Zelvaro", u"Config", u"Reserver", u"1");
+    ScreenFrames frames(runtime);
+    frames.Load();
+    frmZelvaro& form = *frames.frames().front();
+    platform::FrameWindow& window = form.window();
+    HWND handle = static_cast<win32::Win32FrameWindow&>(window).handle();
+    check(runtime.canReserveEdges() && offers(20, 50, 20, 50) && hiddenToolbars(handle) == 4,
+          "with the item on, a frame's four bands are held by four hidden toolbars");
+    window.reserveEdges({21, 0, 20, 50});
+    check(offers(21, 0, 20, 50) && hiddenToolbars(handle) == 3,
+          "a band that changes follows, one that goes to zero is given back");
+    window.reserveEdges({});
+    check(offers(0, 0, 0, 0) && hiddenToolbars(handle) == 0, "all zero gives every band back");
+    window.reserveEdges({20, 50, 20, 50});
+    window.close();
+    check(offers(0, 0, 0, 0), "closing the window gives them back");
+    form.Unload();
+    MSG quit;
+    while (PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+    }
+    RegDeleteKeyW(HKEY_CURRENT_USER, kConfig);
+}
+
 void enablingAnEnabledTimerKeepsItsCountdown(win32::Win32Runtime& runtime) {
     DWORD tickedAt = 0;
     const DWORD start = GetTickCount();
@@ -124,6 +186,7 @@ void closeRequestsSaveTheMargins(win32::Win32Runtime& runtime) {
     for (const Ending& ending :
          {Ending{WM_CLOSE, 0, "WM_CLOSE"}, Ending{WM_ENDSESSION, TRUE, "the end of the session"}}) {
         RegDeleteKeyW(HKEY_CURRENT_USER, kConfig);
+        runtime.saveSetting(u"Zelvaro", u"Config", u"Reserver", u"1");
         ScreenFrames frames(runtime);
         frames.Load();
         frmZelvaro& form = *frames.frames().front();
@@ -139,6 +202,7 @@ void closeRequestsSaveTheMargins(win32::Win32Runtime& runtime) {
                   runtime.getSetting(u"Zelvaro", u"Config", u"Verticale", u"") == u"49" &&
                   !form.loaded() && !IsWindow(window),
               saved.c_str());
+        check(offers(0, 0, 0, 0), "and gives the bands back");
         // Each unload ends the program: take its quit message off the queue.
         MSG quit;
         while (PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
@@ -172,6 +236,7 @@ int main() {
     settingsOfTheWrongTypeReadAsAbsent(runtime);
     closeRequestsSaveTheMargins(runtime);
     monitorsAreListedWithTheirIdentity(runtime);
+    theBandsAreKeptUntilGivenBack(runtime);
     std::printf("%d passed, %d failed\n", passed, failed);
     return failed ? 1 : 0;
 }

@@ -267,7 +267,21 @@ Win32FrameWindow::popupMenu(std::span<const platform::MenuItem> items, std::size
     return choiceOf(chosen);
 }
 
+void Win32FrameWindow::reserveEdges(const platform::Edges& edges) {
+    for (const modRégions::Band& band : modRégions::reservedBands(screen_.bounds, edges)) {
+        std::unique_ptr<Win32AppBar>& bar = appBars_[static_cast<std::size_t>(band.side)];
+        if (band.thickness() <= 0 || !window_) {
+            bar.reset();
+            continue;
+        }
+        if (!bar) bar = Win32AppBar::create(runtime_.instance(), window_, band.side);
+        if (bar) bar->place(band.rect);
+    }
+}
+
 void Win32FrameWindow::close() {
+    for (std::unique_ptr<Win32AppBar>& bar : appBars_)
+        bar.reset();
     if (window_) DestroyWindow(window_);
 }
 

@@ -3,9 +3,11 @@
 
 #include <windows.h>
 
+#include <array>
 #include <memory>
 
 #include "platform/runtime.h"
+#include "platform/win32/appbar_win.h"
 
 namespace zelvaro::win32 {
 
@@ -33,7 +35,8 @@ class Win32FrameWindow final : public platform::FrameWindow {
     void setRegion(platform::OwnedRegion region) override;
     std::optional<platform::MenuChoice> popupMenu(std::span<const platform::MenuItem> items,
                                                   std::size_t defaultItem) override;
-    void reserveEdges(const platform::Edges& /*edges*/) override {}
+    // One toolbar per band of some thickness.
+    void reserveEdges(const platform::Edges& edges) override;
     void close() override;
 
   private:
@@ -50,6 +53,8 @@ class Win32FrameWindow final : public platform::FrameWindow {
     HWND window_ = nullptr;
     platform::Screen screen_;
     platform::Colour colour_ = 0;
+    // By side; none where nothing is reserved.
+    std::array<std::unique_ptr<Win32AppBar>, 4> appBars_;
 };
 
 } // namespace zelvaro::win32

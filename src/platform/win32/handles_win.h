@@ -30,9 +30,9 @@ struct ScreenDcReleaser {
 };
 using UniqueScreenDc = std::unique_ptr<std::remove_pointer_t<HDC>, ScreenDcReleaser>;
 
-// A function of a system library that only the About box calls, bound at its first call: loading
-// these libraries at every start cost a tenth of a start's CPU. Null where it cannot be had. Only
-// System32 is searched.
+// A function of a system library that only the About box or a reservation of the frame's bands
+// calls, bound at its first call: loading these libraries at every start cost a tenth of a start's
+// CPU. Null where it cannot be had. Only System32 is searched.
 template <typename Function> Function* systemFunction(const wchar_t* library, const char* name) {
     HMODULE module = LoadLibraryExW(library, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
     FARPROC found = module ? GetProcAddress(module, name) : nullptr;

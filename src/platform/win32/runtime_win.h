@@ -29,7 +29,7 @@ class Win32Runtime final : public platform::Runtime, public platform::Regions {
 
     std::vector<platform::Screen> screens() const override;
     platform::Regions& regions() override { return *this; }
-    bool canReserveEdges() const override { return false; }
+    bool canReserveEdges() const override { return true; }
     std::unique_ptr<platform::FrameWindow>
     createFrameWindow(platform::WindowEvents& events, const platform::Screen& screen) override;
     std::unique_ptr<platform::Timer> createTimer(std::chrono::milliseconds interval,
