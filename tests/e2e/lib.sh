@@ -441,6 +441,8 @@ target_managed_window() {
     xpixels window 100 100 200 100 --maximized >>"$e2e_artifacts/managed.log" 2>&1 &
     wait_for 5 grep -q '^mapped' "$e2e_artifacts/managed.log"
 }
+# What the desktop leaves such a window without the frame: x y width height.
+target_free_area() { echo "0 0 $E2E_WIDTH $E2E_HEIGHT"; }
 # Where it was last laid out: x y width height; nothing before the first time.
 target_managed_geometry() {
     ! grep -q '^xpixels:' "$e2e_artifacts/managed.log" ||
@@ -477,7 +479,7 @@ no_key_beneath() { ! grep -q '^key ' "$e2e_artifacts/backdrop.log"; }
 # target_wait_exit, target_run_again, target_kill, target_end, target_click_in_hole,
 # target_keyboard_taken, start_display, start_dummy_display, plug_second, unplug_second,
 # resize_display, stop_display, screen_grab, area_watch, window_under_pointer, open_backdrop,
-# target_managed_window and target_managed_geometry.
+# target_managed_window, target_free_area and target_managed_geometry.
 E2E_HOOKS=(target_clear_settings target_store target_stored target_windows target_record_shell
     target_client_origin target_processes)
 if [ -n "${1:-}" ]; then

@@ -112,3 +112,9 @@ target_client_origin() {
             .find(w => w.get_id() == $1);
         const r = w.frame_rect_to_client_rect(w.get_frame_rect()); r.x + ' ' + r.y" | tr -d '"'
 }
+
+# The shell's top bar keeps its own strip of the screen.
+target_free_area() {
+    shell_eval 'const a = Main.layoutManager.getWorkAreaForMonitor(0); [a.x, a.y, a.width, a.height].join(" ")' |
+        tr -d '"'
+}

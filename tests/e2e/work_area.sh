@@ -5,13 +5,14 @@
 # alone, nothing of it is stored. Usage: work_area.sh TARGET
 #
 # The target opens the window (target_managed_window) and says where the desktop put it
-# (target_managed_geometry: x y width height).
+# (target_managed_geometry: x y width height); target_free_area is what the desktop leaves windows
+# without the frame (the whole screen, or less where it has a panel).
 source "$(dirname "$0")/lib.sh" "$1"
 
 start_display
 target_clear_settings
 midy=$((E2E_HEIGHT / 2))
-whole="0 0 $E2E_WIDTH $E2E_HEIGHT"
+whole=$(target_free_area)
 hole() { echo "$1 $2 $((E2E_WIDTH - 2 * $1)) $((E2E_HEIGHT - 2 * $2))"; }
 window_is() { same_text "$(target_managed_geometry)" "$*"; }
 # Read again at each try: the file is written once the program is back in its event loop.
