@@ -71,31 +71,23 @@ void regionsStayOwnedOverManySteps(win32::Win32Runtime& runtime) {
     check(!IsWindow(window), "unloading destroys the window");
 }
 
-// The space the shell offers a toolbar registered now on the whole screen. Wine's shell leaves the
-// work area as it is but takes from the offer every side that an earlier toolbar holds.
-RECT spaceOffered() {
+// Whether the shell offers a toolbar registered now the whole screen less these sides: Wine's
+// shell leaves the work area as it is, but takes from the offer every side an earlier one holds.
+bool offers(LONG left, LONG top, LONG right, LONG bottom) {
     HWND probe = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, nullptr,
                                  nullptr);
-    APPBARDATA data{};
-    data.cbSize = sizeof data;
-    data.hWnd = probe;
-    data.uCallbackMessage = WM_APP;
+    APPBARDATA data{sizeof data, probe, WM_APP, 0, {}, 0};
+    const RECT screen{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
     const BOOL registered = probe && SHAppBarMessage(ABM_NEW, &data);
-    data.rc = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    data.rc = screen;
     if (registered) SHAppBarMessage(ABM_QUERYPOS, &data);
     SHAppBarMessage(ABM_REMOVE, &data);
     if (probe) DestroyWindow(probe);
-    if (!registered) return {-1, -1, -1, -1};
-    return data.rc;
-}
-
-bool offers(int left, int top, int right, int bottom) {
-    const RECT offered = spaceOffered();
-    const int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
-    std::printf("offered with %ld, %ld, %ld, %ld taken\n", offered.left, offered.top,
-                w - offered.right, h - offered.bottom);
-    return offered.left == left && offered.top == top && offered.right == w - right &&
-           offered.bottom == h - bottom;
+    const RECT& o = data.rc;
+    std::printf("offered with %ld, %ld, %ld, %ld taken\n", o.left, o.top, screen.right - o.right,
+                screen.bottom - o.bottom);
+    return registered && o.left == left && o.top == top && o.right == screen.right - right &&
+           o.bottom == screen.bottom - bottom;
 }
 
 // The frame's own toolbars: hidden, owned by it, one per band.
