@@ -435,11 +435,24 @@ open_backdrop() { # x y
     wait_for 5 grep -q '^mapped' "$e2e_artifacts/backdrop.log"
 }
 
-# A window the window manager maximizes, which logs where it is laid out (managed.log).
-target_managed_window() {
+# A window the window manager maximizes, which logs where it is laid out (managed.log); on the
+# screen at x, the first one by default.
+target_managed_window() { # [x]
     : >"$e2e_artifacts/managed.log" # there before the window starts, for the wait
-    xpixels window 100 100 200 100 --maximized >>"$e2e_artifacts/managed.log" 2>&1 &
+    "${E2E_XPIXELS:?}" window "${1:-100}" 100 200 100 --maximized >>"$e2e_artifacts/managed.log" 2>&1 &
+    E2E_MANAGED_PID=$!
     wait_for 5 grep -q '^mapped' "$e2e_artifacts/managed.log"
+}
+close_managed_window() { kill "$E2E_MANAGED_PID" && wait "$E2E_MANAGED_PID" 2>/dev/null || true; }
+# Where windows are kept with two screens, 1024 × 768 and 800 × 600 right of it, the first with
+# bands of 20 and 50, the second of 22 and 50: what a window the desktop lays out on the second
+# gets, in E2E_SECOND_AREA, once that window is open; fails where nothing is kept. A strut counts
+# from the edge of the whole X screen: the second screen's left band, on the edge it shares, and
+# its bottom one, above the desktop's bottom edge, are not kept.
+target_second_work_area() {
+    [ "${E2E_WM:-none}" != none ] || return 1 # nothing keeps windows out without a manager
+    E2E_SECOND_AREA="1024 50 778 550"
+    target_managed_window 1100
 }
 # What the desktop leaves such a window without the frame: x y width height.
 target_free_area() { echo "0 0 $E2E_WIDTH $E2E_HEIGHT"; }
@@ -479,7 +492,7 @@ no_key_beneath() { ! grep -q '^key ' "$e2e_artifacts/backdrop.log"; }
 # target_wait_exit, target_run_again, target_kill, target_end, target_click_in_hole,
 # target_keyboard_taken, start_display, start_dummy_display, plug_second, unplug_second,
 # resize_display, stop_display, screen_grab, area_watch, window_under_pointer, open_backdrop,
-# target_managed_window, target_free_area and target_managed_geometry.
+# target_managed_window, target_free_area, target_managed_geometry and target_second_work_area.
 E2E_HOOKS=(target_clear_settings target_store target_stored target_windows target_record_shell
     target_client_origin target_processes)
 if [ -n "${1:-}" ]; then

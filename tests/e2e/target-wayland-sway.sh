@@ -176,3 +176,9 @@ target_managed_geometry() {
         | select(.pid? == $pid) | "\(.rect.x) \(.rect.y) \(.rect.width) \(.rect.height)"') || return
     if [ "${rect#* * }" = "$(managed_size)" ]; then echo "$rect"; else echo "$rect (window: $(managed_size))"; fi
 }
+
+# A window tiled on the second output, which sway lays out within both of its frame's bands.
+target_second_work_area() {
+    E2E_SECOND_AREA="1046 50 756 500"
+    tool swaymsg focus output "$E2E_SECOND_OUTPUT" >/dev/null && target_managed_window
+}
