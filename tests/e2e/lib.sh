@@ -444,11 +444,9 @@ target_managed_window() { # [x]
     wait_for 5 grep -q '^mapped' "$e2e_artifacts/managed.log"
 }
 close_managed_window() { kill "$E2E_MANAGED_PID" && wait "$E2E_MANAGED_PID" 2>/dev/null || true; }
-# Where windows are kept with two screens, 1024 × 768 and 800 × 600 right of it, the first with
-# bands of 20 and 50, the second of 22 and 50: what a window the desktop lays out on the second
-# gets, in E2E_SECOND_AREA, once that window is open; fails where nothing is kept. A strut counts
-# from the edge of the whole X screen: the second screen's left band, on the edge it shares, and
-# its bottom one, above the desktop's bottom edge, are not kept.
+# With windows kept inside frames of 20 × 50 on a 1024 × 768 screen and 22 × 50 on an 800 × 600 one
+# right of it: a window laid out on the second, and in E2E_SECOND_AREA where it should be. Struts
+# count from the X screen's edges: the second screen's left and bottom bands are not kept.
 target_second_work_area() {
     [ "${E2E_WM:-none}" != none ] || return 1 # nothing keeps windows out without a manager
     E2E_SECOND_AREA="1024 50 778 550"

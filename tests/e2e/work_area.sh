@@ -1,12 +1,8 @@
 #!/usr/bin/env bash
-# Windows kept inside the frame: with the menu's check item on, the desktop lays a maximized or
-# tiled window exactly in the hole, follows the bands once an adjustment ends, gives the space
-# back when the item is unchecked or the program ends, and the choice survives a restart; left
-# alone, nothing of it is stored. Usage: work_area.sh TARGET
-#
-# The target opens the window (target_managed_window) and says where the desktop put it
-# (target_managed_geometry: x y width height); target_free_area is what the desktop leaves windows
-# without the frame (the whole screen, or less where it has a panel).
+# Windows kept inside the frame: with the menu's item on, the desktop lays a maximized or tiled
+# window (target_managed_window, target_managed_geometry) exactly in the hole, follows the bands,
+# gives the space back (target_free_area) when the item is unchecked or the program ends; the choice
+# survives a restart, and left alone nothing of it is stored. Usage: work_area.sh TARGET
 source "$(dirname "$0")/lib.sh" "$1"
 
 start_display
@@ -17,12 +13,10 @@ hole() { echo "$1 $2 $((E2E_WIDTH - 2 * $1)) $((E2E_HEIGHT - 2 * $2))"; }
 window_is() { same_text "$(target_managed_geometry)" "$*"; }
 # Read again at each try: the file is written once the program is back in its event loop.
 stored_is() { same_text "$(target_stored Reserver)" "$1"; }
-# The menu opens at the pointer. A window in the hole already covers the place, and may look like
-# the menu there at any one point: the menu is there once that place, inside the hole, changes.
+# The menu is there once the place it opens at, inside the hole where a window already is, changes.
 menu_place() { grab 30 "$midy" 200 60 "$e2e_artifacts/$1.ppm"; }
 menu_shown() { menu_place menu-now && ! cmp -s "$e2e_artifacts/menu-"{before,now}.ppm; }
-# A window that has just mapped may take the focus as the menu opens, which closes the menu: the
-# user clicks again.
+# A window just mapped may take the focus as the menu opens, closing it: the user clicks again.
 toggle_item() {
     for _ in 1 2 3; do
         menu_place menu-before || return
@@ -45,9 +39,6 @@ check "with the item off, a maximized window covers the screen" wait_for 10 wind
 toggle_item
 check "with it on, the window has the hole's geometry" wait_for 10 window_is "$(hole 20 50)"
 check "the choice is stored at once" wait_for 5 stored_is 1
-# The picture of it once the menu has gone and the frame rests black (keep takes the last capture).
-check "the frame rests black around the window" wait_for 10 captured pixel_is 0 "$midy" "$E2E_BLACK"
-keep work-area
 xdotool key Right Right Right
 check "after Right x3 and their release, the window follows" wait_for 10 window_is "$(hole 23 50)"
 toggle_item

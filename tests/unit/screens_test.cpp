@@ -74,8 +74,6 @@ TEST_F(Screens, FirstStartFramesOnlyThePrimaryAndItsMenuListsEveryScreen) {
     choose(u"A", std::nullopt);
     const auto& menu = runtime.menus.back();
     ASSERT_EQ(menu.items.size(), 9u);
-    EXPECT_EQ(menu.items[2].caption, u"&Réinitialiser marges");
-    EXPECT_TRUE(menu.items[3].separator);
     EXPECT_EQ(menu.items[4].caption, u"É&crans");
     EXPECT_TRUE(menu.items[5].separator);
     EXPECT_EQ(menu.items[6].caption, u"&Garder les fenêtres dans le cadre");

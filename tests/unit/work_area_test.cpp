@@ -56,7 +56,6 @@ TEST_F(WorkArea, FollowsOnceAnAdjustmentEndsNotAtEveryStep) {
     EXPECT_EQ(reservations(), (std::vector<Edges>{{30, 40, 30, 40}, {33, 40, 33, 40}}));
     run(frmPopup::mnuPopupRéinitialiser);
     EXPECT_EQ(reservations().back(), (Edges{20, 50, 20, 50}));
-    // Never past the middle of a screen too small for the margins.
     runtime.displayChange(640, 90, 15, runtime.now());
     runtime.runFor(1s);
     EXPECT_EQ(reservations().back(), (Edges{20, 45, 20, 45}));
