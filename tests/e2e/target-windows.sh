@@ -63,5 +63,4 @@ target_processes() {
     echo "$count"
 }
 
-# Wine keeps the desktop toolbars but not the space they ask for.
-target_second_work_area() { return 1; }
+target_second_work_area() { return 1; } # Wine keeps the desktop toolbars, not their space
