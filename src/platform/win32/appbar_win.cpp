@@ -2,6 +2,8 @@
 
 #include <shellapi.h>
 
+#include <algorithm>
+
 #include "platform/win32/handles_win.h"
 
 namespace zelvaro::win32 {
@@ -107,21 +109,21 @@ void Win32AppBar::place(const platform::PixelRect& rect) {
     if (!registered_ || !window_) return;
     RECT r{rect.left, rect.top, rect.right, rect.bottom};
     appBarMessage(ABM_QUERYPOS, window_, band_.side, &r);
-    // The shell may have moved the band's outer side to clear the taskbar or another toolbar; the
-    // inner side follows it so the band keeps its thickness.
-    const std::int32_t thickness = band_.thickness();
+    // The shell may have moved the band's outer side to clear the taskbar or another toolbar,
+    // which already keep windows out of that strip. The inner side stays at the hole's edge, so
+    // that windows still fill the hole, no less: a band the taskbar covers whole reserves nothing.
     switch (band_.side) {
     case modRégions::Side::Left:
-        r.right = r.left + thickness;
+        r.right = std::max(r.left, LONG{rect.right});
         break;
     case modRégions::Side::Top:
-        r.bottom = r.top + thickness;
+        r.bottom = std::max(r.top, LONG{rect.bottom});
         break;
     case modRégions::Side::Right:
-        r.left = r.right - thickness;
+        r.left = std::min(r.right, LONG{rect.left});
         break;
     case modRégions::Side::Bottom:
-        r.top = r.bottom - thickness;
+        r.top = std::min(r.bottom, LONG{rect.top});
         break;
     }
     appBarMessage(ABM_SETPOS, window_, band_.side, &r);
