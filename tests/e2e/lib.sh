@@ -444,9 +444,8 @@ target_managed_window() { # [x]
     wait_for 5 grep -q '^mapped' "$e2e_artifacts/managed.log"
 }
 close_managed_window() { kill "$E2E_MANAGED_PID" && wait "$E2E_MANAGED_PID" 2>/dev/null || true; }
-# With windows kept inside frames of 20 × 50 on a 1024 × 768 screen and 22 × 50 on an 800 × 600 one
-# right of it: a window laid out on the second, and in E2E_SECOND_AREA where it should be. Struts
-# count from the X screen's edges: the second screen's left and bottom bands are not kept.
+# A window laid out on the second screen of screens.sh, and in E2E_SECOND_AREA where it should be:
+# struts count from the X screen's edges, so that screen's left and bottom bands are not kept.
 target_second_work_area() {
     [ "${E2E_WM:-none}" != none ] || return 1 # nothing keeps windows out without a manager
     E2E_SECOND_AREA="1024 50 778 550"

@@ -14,8 +14,7 @@
 //   xpixels window X Y W H [--maximized]  another program's window there, until the display goes;
 //     it prints "mapped", "keyboard enter", "keyboard leave", "key CODE" and "button N X Y" (X Y of
 //     the screen) as it receives them. --maximized: undecorated, and maximized by the window
-//     manager; it prints "geometry X Y W H" (of the screen, with the window manager's frame) each
-//     time it is laid out anew
+//     manager; it prints "geometry X Y W H" (of the screen) each time it is laid out anew
 // Every failure says why on stderr and exits non-zero: no display, an area outside the screen, a
 // condition not met before the timeout (status 1), a bad argument or an unreadable file (2).
 #define _POSIX_C_SOURCE 200809L // clock_gettime, nanosleep
@@ -271,7 +270,7 @@ static int watch(int count, char** arguments) {
     }
 }
 
-// The window's outer rectangle on the screen, its window manager's frame included; printed when it
+// The window's rectangle on the screen (undecorated, it is all there is of it); printed when it
 // differs from the last one printed.
 static void print_geometry(Display* display, Window window, Area* last) {
     Window child;
@@ -279,18 +278,7 @@ static void print_geometry(Display* display, Window window, Area* last) {
     XWindowAttributes attributes;
     XGetWindowAttributes(display, window, &attributes);
     XTranslateCoordinates(display, window, DefaultRootWindow(display), 0, 0, &x, &y, &child);
-    long frame[4] = {0, 0, 0, 0}; // left, right, top, bottom
-    Atom type;
-    int format;
-    unsigned long items, left;
-    unsigned char* data = NULL;
-    if (XGetWindowProperty(display, window, XInternAtom(display, "_NET_FRAME_EXTENTS", False), 0, 4,
-                           False, XA_CARDINAL, &type, &format, &items, &left, &data) == Success &&
-        type == XA_CARDINAL && format == 32 && items == 4)
-        memcpy(frame, data, sizeof frame);
-    if (data != NULL) XFree(data);
-    const Area now = {x - frame[0], y - frame[2], attributes.width + frame[0] + frame[1],
-                      attributes.height + frame[2] + frame[3]};
+    const Area now = {x, y, attributes.width, attributes.height};
     if (memcmp(&now, last, sizeof now) == 0) return;
     *last = now;
     printf("geometry %ld %ld %ld %ld\n", now.x, now.y, now.width, now.height);
@@ -321,8 +309,7 @@ static int window(int count, char** arguments) {
     XSizeHints hints = {.flags = USPosition | USSize};
     XSetWMNormalHints(display, window, &hints);
     XSelectInput(display, window,
-                 KeyPressMask | ButtonPressMask | FocusChangeMask | StructureNotifyMask |
-                     PropertyChangeMask);
+                 KeyPressMask | ButtonPressMask | FocusChangeMask | StructureNotifyMask);
     if (maximized) ask_maximized(display, window);
     XMapWindow(display, window);
     setvbuf(stdout, NULL, _IOLBF, 0);
@@ -331,9 +318,8 @@ static int window(int count, char** arguments) {
         XNextEvent(display, &event);
         if (event.type == MapNotify) puts("mapped");
         // A reparenting window manager moves its frame, not the window: it sends a configure
-        // event of its own, or sets the frame's extents.
-        if (maximized && (event.type == MapNotify || event.type == ConfigureNotify ||
-                          event.type == PropertyNotify))
+        // event of its own.
+        if (maximized && (event.type == MapNotify || event.type == ConfigureNotify))
             print_geometry(display, window, &last);
         // The focus itself, not the pointer's passing through a focused parent.
         if ((event.type == FocusIn || event.type == FocusOut) &&

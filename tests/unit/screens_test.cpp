@@ -275,13 +275,3 @@ TEST_F(Screens, ASecondStartLightsTheFrameWithTheKeyboardOnly) {
     runtime.runFor(3s);
     EXPECT_EQ(colourOn(kTelevision.identity), kBlack);
 }
-
-TEST_F(Screens, EachFrameKeepsWindowsOutOfItsOwnBands) {
-    stored(u"Reserver") = u"1";
-    stored(televisionKey(u"Horizontale")) = u"33";
-    stored(u"Ecrans") = std::u16string(kTelevisionToken) + u" A";
-    frames.Load();
-    EXPECT_EQ(runtime.windowOn(u"A")->reservations.back(), (platform::Edges{20, 50, 20, 50}));
-    EXPECT_EQ(runtime.windowOn(kTelevision.identity)->reservations.back(),
-              (platform::Edges{33, 50, 33, 50}));
-}

@@ -90,7 +90,6 @@ bool offers(LONG left, LONG top, LONG right, LONG bottom) {
            o.bottom == screen.bottom - bottom;
 }
 
-// The frame's own toolbars: hidden, owned by it, one per band.
 int hiddenToolbars(HWND frame) {
     int count = 0;
     for (HWND w = GetTopWindow(nullptr); w; w = GetWindow(w, GW_HWNDNEXT))
