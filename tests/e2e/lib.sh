@@ -443,6 +443,21 @@ target_managed_window() { # [x]
     E2E_MANAGED_PID=$!
     wait_for 5 grep -q '^mapped' "$e2e_artifacts/managed.log"
 }
+# The menu item that keeps windows inside the frame, chosen from a right click at ($1,$2) on a band
+# until the store has it as $3 (1 or 0). The menu is up once the place it opens at changes (a
+# window may already cover it); a window just mapped may take the focus as the menu opens, which
+# closes it: the user clicks again.
+set_keep_inside() { # x y 1|0
+    local place=($(($1 + 25)) "$2" 200 60)
+    menu_up() { grab "${place[@]}" "$e2e_artifacts/menu-now.ppm" && ! cmp -s "$e2e_artifacts"/menu-{before,now}.ppm; }
+    stored_as() { same_text "$(target_stored Reserver)" "$1"; }
+    for _ in 1 2 3; do
+        grab "${place[@]}" "$e2e_artifacts/menu-before.ppm" || return
+        xdotool mousemove "$1" "$2" click 3
+        wait_for 4 menu_up && xdotool key g && wait_for 3 stored_as "$3" && return
+    done
+    return 1
+}
 close_managed_window() { kill "$E2E_MANAGED_PID" && wait "$E2E_MANAGED_PID" 2>/dev/null || true; }
 # A window laid out on the second screen of screens.sh, and in E2E_SECOND_AREA where it should be:
 # struts count from the X screen's edges, so that screen's left and bottom bands are not kept.
